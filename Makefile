@@ -1,0 +1,32 @@
+# The two commands that set everything up: `make play` and `make test`.
+BUILD := build
+JOBS := $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: play test build configure deps-play deps-test bench screenshots clean
+
+play: deps-play build
+	scripts/play.sh
+
+test: deps-test build
+	cd $(BUILD) && ctest --output-on-failure -j1
+
+bench: deps-test build
+	$(BUILD)/bench/void-sentinel-bench
+
+screenshots: deps-test build
+	python3 tests/e2e/gallery.py $(BUILD)/run docs/screenshots
+
+deps-play:
+	scripts/install-deps.sh play
+
+deps-test:
+	scripts/install-deps.sh test
+
+configure:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD)

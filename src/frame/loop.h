@@ -1,0 +1,25 @@
+// The fixed-rate main loop: 60 Hz ticks, then once-per-frame work.
+#pragma once
+
+#include <allegro.h>
+
+// The datafiles and back buffer that main owns and the loop passes down.
+struct GameResources {
+    BITMAP *buffer;
+    DATAFILE *sprites;
+    DATAFILE *backgrounds;
+    DATAFILE *sounds;
+    DATAFILE *music;
+};
+
+// The timer callback: counts one tick, nothing else.
+void tick();
+
+// One fixed update of the game (the seventeen tick steps).
+void run_tick(DATAFILE *sounds);
+
+// One pass of the main loop: pending ticks, spawn, level check, death, drawing.
+void run_frame(const GameResources &game);
+
+// Runs frames until Escape is held as a frame begins.
+void main_loop(const GameResources &game);
