@@ -1,0 +1,140 @@
+// The title menu: four items under a ">" cursor, and the reset of the run for "New Game".
+#include "frame/audio.h"
+#include "frame/entries.h"
+#include "frame/fatal.h"
+#include "frame/state.h"
+#include "frame/text.h"
+#include "frontend/frontend.h"
+#include "highscores/highscores.h"
+#include "levels/levels.h"
+
+#include <allegro.h>
+#include <cstdlib>
+
+// The cursor's rows from top to bottom; moving past either end wraps round.
+static const int MENU_ROWS[] = {MENU_NEW_GAME, MENU_HIGH_SCORES, MENU_CREDITS, MENU_QUIT};
+static const int MENU_ROW_COUNT = sizeof MENU_ROWS / sizeof MENU_ROWS[0];
+
+// One line of the menu: its text, how far left of the screen's centre it starts, and its row.
+struct MenuLine {
+    const char *text;
+    int left_of_centre;
+    int row;
+};
+
+static const MenuLine MENU_LINES[] = {
+    {"New Game", 40, MENU_NEW_GAME},
+    {"High Scores", 50, MENU_HIGH_SCORES},
+    {"Credits", 30, MENU_CREDITS},
+    {"Quit", 20, MENU_QUIT},
+};
+static const int CURSOR_LEFT_OF_CENTRE = 60;
+
+// What "New Game" puts back: the run's counters as a fresh game starts them.
+static const int STARTING_LIVES = 5;
+static const int STARTING_BULLET_SLOTS = 4;
+static const int STARTING_FIRE_DELAY = 15;
+static const int FIRST_LEVEL_NUMBER = 1;
+
+static const int KEY_REST_MS = 100; // each key held adds this pause to the pass
+static const int QUIT_STATUS = 1;
+
+// Where a row sits in MENU_ROWS; a row that is none of them counts as the top one.
+static int row_index(int row)
+{
+    for (int i = 0; i < MENU_ROW_COUNT; ++i)
+        if (MENU_ROWS[i] == row)
+            return i;
+    return 0;
+}
+
+int menu_cursor_up(int row)
+{
+    return MENU_ROWS[(row_index(row) + MENU_ROW_COUNT - 1) % MENU_ROW_COUNT];
+}
+
+int menu_cursor_down(int row)
+{
+    return MENU_ROWS[(row_index(row) + 1) % MENU_ROW_COUNT];
+}
+
+void reset_run()
+{
+    total_points = 0;
+    lives = STARTING_LIVES;
+    max_bullets = STARTING_BULLET_SLOTS;
+    fire_delay = STARTING_FIRE_DELAY;
+    level_points = 0;
+    player_hit = 0;
+    level_number = FIRST_LEVEL_NUMBER;
+    load_level(FIRST_LEVEL_FILE);
+}
+
+// The title picture, the four items and the cursor, composed on work and shown.
+static void draw_menu(BITMAP *work, BITMAP *title, int cursor)
+{
+    blit(title, work, 0, 0, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+    int white = makecol(255, 255, 255);
+    for (const MenuLine &line : MENU_LINES)
+        draw_text(work, SCREEN_W / 2 - line.left_of_centre, line.row, white, "%s", line.text);
+    draw_text(work, SCREEN_W / 2 - CURSOR_LEFT_OF_CENTRE, cursor, white, ">");
+    blit(work, screen, 0, 0, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
+}
+
+// Enter on "High Scores" or "Credits": that screen, with the typed keys dropped either side.
+static void visit(void (*screen_function)(DATAFILE *, DATAFILE *), DATAFILE *backgrounds,
+                  DATAFILE *music)
+{
+    clear_keybuf();
+    rest(KEY_REST_MS);
+    screen_function(backgrounds, music);
+    clear_keybuf();
+}
+
+// The high score table takes no datafiles; this lets visit() run it like the credits.
+static void high_scores_screen(DATAFILE *, DATAFILE *)
+{
+    show_high_scores();
+}
+
+void title_menu(DATAFILE *backgrounds, DATAFILE *music)
+{
+    stop_midi();
+    play_tune(music, MUS_TITLE);
+    BITMAP *work = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
+    if (!work)
+        fatal_error("Cannot create the menu's 320x200 bitmap: out of memory.\n\nOK TO QUIT!");
+    BITMAP *title = static_cast<BITMAP *>(backgrounds[BG_TITLE].dat);
+    int cursor = MENU_NEW_GAME;
+    int done = 0;
+    set_text_transparent();
+    clear_keybuf();
+
+    // Keys are read from the held-key state, so a key kept down acts on every pass;
+    // Enter acts on the item under the cursor before an arrow moves it.
+    while (!done) {
+        if (key[KEY_ENTER]) {
+            rest(KEY_REST_MS);
+            if (cursor == MENU_NEW_GAME)
+                done = 1;
+            else if (cursor == MENU_HIGH_SCORES)
+                visit(high_scores_screen, backgrounds, music);
+            else if (cursor == MENU_CREDITS)
+                visit(show_credits, backgrounds, music);
+            else if (cursor == MENU_QUIT)
+                exit(QUIT_STATUS);
+        }
+        if (key[KEY_UP]) {
+            rest(KEY_REST_MS);
+            cursor = menu_cursor_up(cursor);
+        }
+        if (key[KEY_DOWN]) {
+            rest(KEY_REST_MS);
+            cursor = menu_cursor_down(cursor);
+        }
+        draw_menu(work, title, cursor);
+    }
+
+    destroy_bitmap(work);
+    reset_run();
+}

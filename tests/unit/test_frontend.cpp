@@ -1,0 +1,122 @@
+// The title menu's cursor wrapping and the reset of the run that "New Game" makes.
+#include "frame/state.h"
+#include "frontend/frontend.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+
+namespace fs = std::filesystem;
+
+TEST(MenuCursor, UpMovesOneItemAndWrapsFromTopToBottom)
+{
+    EXPECT_EQ(menu_cursor_up(MENU_NEW_GAME), MENU_QUIT);
+    EXPECT_EQ(menu_cursor_up(MENU_HIGH_SCORES), MENU_NEW_GAME);
+    EXPECT_EQ(menu_cursor_up(MENU_CREDITS), MENU_HIGH_SCORES);
+    EXPECT_EQ(menu_cursor_up(MENU_QUIT), MENU_CREDITS);
+}
+
+TEST(MenuCursor, DownMovesOneItemAndWrapsFromBottomToTop)
+{
+    EXPECT_EQ(menu_cursor_down(MENU_NEW_GAME), MENU_HIGH_SCORES);
+    EXPECT_EQ(menu_cursor_down(MENU_HIGH_SCORES), MENU_CREDITS);
+    EXPECT_EQ(menu_cursor_down(MENU_CREDITS), MENU_QUIT);
+    EXPECT_EQ(menu_cursor_down(MENU_QUIT), MENU_NEW_GAME);
+}
+
+// Up and Down held in the same pass leave the cursor on its item; four steps
+// either way come back to the start.
+TEST(MenuCursor, UpThenDownAndFullCirclesReturnToTheSameItem)
+{
+    for (int row : {MENU_NEW_GAME, MENU_HIGH_SCORES, MENU_CREDITS, MENU_QUIT}) {
+        EXPECT_EQ(menu_cursor_down(menu_cursor_up(row)), row);
+        int up = row, down = row;
+        for (int step = 0; step < 4; ++step) {
+            up = menu_cursor_up(up);
+            down = menu_cursor_down(down);
+        }
+        EXPECT_EQ(up, row);
+        EXPECT_EQ(down, row);
+    }
+}
+
+// A working directory holding an empty first level, and the state a finished
+// game leaves behind, so that what "New Game" resets and keeps can be told apart.
+class NewGameReset : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = (fs::temp_directory_path() / "vs-frontend-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder = pattern;
+        fs::create_directory(folder / "levels");
+        std::ofstream(folder / "levels" / "level1.qlv", std::ios::binary)
+            << "0\r\nlevels\\level1.qlv\r\nlevels\\level2.qlv\r\n";
+        previous_folder = fs::current_path();
+        fs::current_path(folder);
+
+        total_points = 730;
+        lives = 0;
+        max_bullets = 9;
+        fire_delay = 3;
+        level_points = 40;
+        player_hit = 1;
+        level_number = 6;
+        shields_left = 7;
+        shield_length = 250;
+        spawn_countdown = 4.5;
+        fire_cooldown = 2;
+        next_enemy = 12;
+        player_x = 20.0;
+        bullets[0] = Shot{88, 1, 60.0};
+        bullets[6] = Shot{PARKED_X, 0, PARKED_Y};
+        explosion_timer[0] = 0;
+        explosion_timer[5] = 17;
+    }
+
+    void TearDown() override
+    {
+        fs::current_path(previous_folder);
+        fs::remove_all(folder);
+    }
+
+    fs::path folder;
+    fs::path previous_folder;
+};
+
+TEST_F(NewGameReset, StartsTheRunAfreshAndLoadsTheFirstLevel)
+{
+    reset_run();
+
+    EXPECT_EQ(total_points, 0);
+    EXPECT_EQ(lives, 5);
+    EXPECT_EQ(max_bullets, 4);
+    EXPECT_EQ(fire_delay, 15);
+    EXPECT_EQ(level_points, 0);
+    EXPECT_EQ(player_hit, 0);
+    EXPECT_EQ(level_number, 1);
+
+    // The first level file was read: its names, no enemies, the ship in place.
+    EXPECT_STREQ(this_level_file, "levels\\level1.qlv");
+    EXPECT_STREQ(next_level_file, "levels\\level2.qlv");
+    EXPECT_EQ(enemy_count, 0);
+    EXPECT_EQ(next_enemy, 0);
+    EXPECT_DOUBLE_EQ(player_x, 160.0);
+}
+
+TEST_F(NewGameReset, KeepsWhatTheLastGameLeftInShieldsClockBulletsAndExplosions)
+{
+    reset_run();
+
+    EXPECT_EQ(shields_left, 7);
+    EXPECT_EQ(shield_length, 250);
+    EXPECT_DOUBLE_EQ(spawn_countdown, 4.5);
+    EXPECT_EQ(fire_cooldown, 2);
+    EXPECT_EQ(bullets[0].x, 88);
+    EXPECT_EQ(bullets[0].active, 1);
+    EXPECT_DOUBLE_EQ(bullets[0].y, 60.0);
+    EXPECT_EQ(bullets[6].x, PARKED_X);
+    EXPECT_EQ(explosion_timer[0], 0);
+    EXPECT_EQ(explosion_timer[5], 17);
+}
