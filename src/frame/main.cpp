@@ -1,0 +1,79 @@
+// Void Sentinel: start-up, the main loop and shutdown.
+#include "frame/audio.h"
+#include "frame/datafiles.h"
+#include "frame/entries.h"
+#include "frame/fatal.h"
+#include "frame/loop.h"
+#include "frame/state.h"
+#include "frontend/frontend.h"
+#include "highscores/highscores.h"
+
+#include <allegro.h>
+#include <cerrno>
+#include <cstdlib>
+
+static const char GAME_TITLE[] = "Void Sentinel";
+static const int TICKS_PER_SECOND = 60;
+
+// Everything before the intro: Allegro, the timer, sound, the screen and the
+// back buffer. Failures the game cannot play through are fatal.
+static BITMAP *start_allegro(const char *program)
+{
+    if (allegro_init() != 0)
+        fatal_error("Void Sentinel cannot start: %s\n(it needs an X display)", allegro_error);
+    install_keyboard();
+    install_timer();
+    install_int_ex(tick, BPS_TO_TIMER(TICKS_PER_SECOND));
+    if (install_sound(DIGI_AUTODETECT, MIDI_AUTODETECT, program) != 0)
+        allegro_message("Error initialising sound system\n%s\nPress Ok to continue without sound",
+                        allegro_error);
+    set_color_depth(16);
+    if (set_gfx_mode(GFX_SAFE, SCREEN_WIDTH, SCREEN_HEIGHT, 0, 0) != 0)
+        fatal_error("Cannot open the 320x200 16-bit screen: %s\n\nOK TO QUIT!", allegro_error);
+    set_window_title(GAME_TITLE);
+    BITMAP *buffer = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
+    if (!buffer)
+        fatal_error("Cannot create the 320x200 back buffer: out of memory.\n\nOK TO QUIT!");
+    return buffer;
+}
+
+// The banked score is offered to the table when play ends with Escape.
+static void offer_final_score()
+{
+    clear_keybuf();
+    rest(100);
+    if (high_score_rank(total_points) >= 0) {
+        enter_high_score(high_score_rank(total_points), total_points);
+        show_high_scores();
+    }
+    clear_keybuf();
+    rest(100);
+}
+
+int main(int, char **argv)
+{
+    GameResources game;
+    game.buffer = start_allegro(argv[0]);
+    game.sprites = load_game_datafile(SPRITES_CATALOGUE);
+    sprite_entries = count_entries(game.sprites);
+    game.backgrounds = load_game_datafile(BACKGROUNDS_CATALOGUE);
+    game.sounds = load_game_datafile(SOUNDS_CATALOGUE);
+    game.music = load_game_datafile(MUSIC_CATALOGUE);
+
+    intro_sequence(game.sounds, game.music, game.backgrounds);
+    reset_starting_state();
+    load_high_scores();
+    title_menu(game.backgrounds, game.music);
+    play_tune(game.music, MUS_GAME);
+
+    main_loop(game);
+
+    offer_final_score();
+    destroy_bitmap(game.buffer);
+    unload_datafile(game.sprites);
+    unload_datafile(game.backgrounds);
+    unload_datafile(game.sounds);
+    unload_datafile(game.music);
+    return 0;
+}
+END_OF_MAIN()
