@@ -58,9 +58,7 @@ void run_tick(DATAFILE *sounds)
     count_down_explosions();
 }
 
-// Spawns the next enemy when the countdown stands at exactly zero, then
-// loads the countdown with the delay of the enemy that is next after it.
-static void spawn_next_enemy()
+void spawn_next_enemy()
 {
     if (spawn_countdown == 0.0 && next_enemy < enemy_count) {
         spawn_enemy(next_enemy);

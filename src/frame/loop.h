@@ -18,6 +18,10 @@ void tick();
 // One fixed update of the game (the seventeen tick steps).
 void run_tick(DATAFILE *sounds);
 
+// The frame's spawn step: when the countdown stands at exactly zero, spawns
+// the next enemy and loads the countdown with the delay of the one after it.
+void spawn_next_enemy();
+
 // One pass of the main loop: pending ticks, spawn, level check, death, drawing.
 void run_frame(const GameResources &game);
 

@@ -7,12 +7,25 @@
 
 const int HIGH_SCORE_ENTRIES = 10;
 const int NAME_ENTRY_CHARACTERS = 12; // the most characters the name box accepts
+// Allegro's edit box needs room for every character at its widest (4 bytes) plus the terminator.
+const int NAME_ENTRY_BYTES_PER_CHARACTER = 4;
+const int NAME_ENTRY_SIZE = (NAME_ENTRY_CHARACTERS + 1) * NAME_ENTRY_BYTES_PER_CHARACTER;
+
+// The longest name the file may hold, in bytes: room for the box's longest name with some to
+// spare. A longer one marks the file as damaged, and longer names are cut to it when saved.
+const int NAME_TOKEN_LIMIT = 64;
 
 extern int high_scores[HIGH_SCORE_ENTRIES];         // index 0 the best
 extern std::string high_names[HIGH_SCORE_ENTRIES];  // the name beside each score
 
-// The table file in the working directory.
+// The table file in the working directory, and the name a new table is written under
+// before it replaces the file.
 extern const char HIGH_SCORE_FILE[];
+extern const char HIGH_SCORE_TEMP_FILE[];
+
+// What a blank entry holds, and the name stored for a player who typed none.
+extern const char BLANK_NAME[];
+extern const char DEFAULT_NAME[];
 
 void load_high_scores();
 void save_high_scores();
@@ -27,5 +40,8 @@ void read_high_scores(std::istream &in);
 void write_high_scores(std::ostream &out);
 
 // The screens.
+struct BITMAP;
+// Draws the heading and the ten rows, placed for a screen of the given size.
+void draw_high_score_table(BITMAP *bitmap, int screen_w, int screen_h);
 void show_high_scores();
 void enter_high_score(int place, int score);
