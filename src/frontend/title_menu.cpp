@@ -81,22 +81,6 @@ static void draw_menu(BITMAP *work, BITMAP *title, int cursor)
     blit(work, screen, 0, 0, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
 }
 
-// Enter on "High Scores" or "Credits": that screen, with the typed keys dropped either side.
-static void visit(void (*screen_function)(DATAFILE *, DATAFILE *), DATAFILE *backgrounds,
-                  DATAFILE *music)
-{
-    clear_keybuf();
-    rest(KEY_REST_MS);
-    screen_function(backgrounds, music);
-    clear_keybuf();
-}
-
-// The high score table takes no datafiles; this lets visit() run it like the credits.
-static void high_scores_screen(DATAFILE *, DATAFILE *)
-{
-    show_high_scores();
-}
-
 void title_menu(DATAFILE *backgrounds, DATAFILE *music)
 {
     stop_midi();
@@ -115,14 +99,26 @@ void title_menu(DATAFILE *backgrounds, DATAFILE *music)
     while (!done) {
         if (key[KEY_ENTER]) {
             rest(KEY_REST_MS);
-            if (cursor == MENU_NEW_GAME)
+            // The typed keys are dropped on the way into and out of a screen.
+            switch (cursor) {
+            case MENU_NEW_GAME:
                 done = 1;
-            else if (cursor == MENU_HIGH_SCORES)
-                visit(high_scores_screen, backgrounds, music);
-            else if (cursor == MENU_CREDITS)
-                visit(show_credits, backgrounds, music);
-            else if (cursor == MENU_QUIT)
+                break;
+            case MENU_HIGH_SCORES:
+                clear_keybuf();
+                rest(KEY_REST_MS);
+                show_high_scores();
+                clear_keybuf();
+                break;
+            case MENU_CREDITS:
+                clear_keybuf();
+                rest(KEY_REST_MS);
+                show_credits(backgrounds, music);
+                clear_keybuf();
+                break;
+            case MENU_QUIT:
                 exit(QUIT_STATUS);
+            }
         }
         if (key[KEY_UP]) {
             rest(KEY_REST_MS);
