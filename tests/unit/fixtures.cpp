@@ -1,0 +1,98 @@
+// Stand-in pictures and sounds, and a known game state, for tests without a display.
+#include "fixtures.h"
+
+#include "frame/entries.h"
+#include "frame/state.h"
+#include "play/play.h"
+
+#include <cstring>
+
+int picture_colour(int entry)
+{
+    return 0x0841 * (entry + 1); // distinct, never the mask colour
+}
+
+DATAFILE *make_picture_datafile(int count, int width, int height)
+{
+    DATAFILE *data = new DATAFILE[count + 1]();
+    for (int i = 0; i < count; i++) {
+        BITMAP *picture = create_bitmap_ex(16, width, height);
+        clear_to_color(picture, picture_colour(i));
+        data[i].dat = picture;
+        data[i].type = DAT_BITMAP;
+    }
+    data[count].type = DAT_END;
+    return data;
+}
+
+DATAFILE *make_sound_datafile(int count)
+{
+    DATAFILE *data = new DATAFILE[count + 1]();
+    for (int i = 0; i < count; i++) {
+        SAMPLE *sample = create_sample(16, FALSE, 22050, 64);
+        std::memset(sample->data, 0, 64 * 2);
+        data[i].dat = sample;
+        data[i].type = DAT_SAMPLE;
+    }
+    data[count].type = DAT_END;
+    return data;
+}
+
+void free_test_datafile(DATAFILE *data)
+{
+    for (int i = 0; data[i].type != DAT_END; i++) {
+        if (data[i].type == DAT_BITMAP)
+            destroy_bitmap(static_cast<BITMAP *>(data[i].dat));
+        else if (data[i].type == DAT_SAMPLE)
+            destroy_sample(static_cast<SAMPLE *>(data[i].dat));
+    }
+    delete[] data;
+}
+
+void reset_play_state()
+{
+    for (int k = 0; k < KEY_MAX; k++)
+        key[k] = 0;
+    player_x = 160.0;
+    player_y = 184.0;
+    lives = 5;
+    level_number = 1;
+    level_points = 0;
+    total_points = 0;
+    max_bullets = 4;
+    fire_delay = 15;
+    fire_cooldown = 0;
+    shields_left = 3;
+    shield_length = 100;
+    shield_on = 0;
+    shield_timer = -1;
+    player_hit = 0;
+    enemy_count = 0;
+    next_enemy = 0;
+    spawn_countdown = 0.0;
+    tick_count = 0;
+    far_scroll = 0.0;
+    near_scroll = 0.0;
+    for (int i = 0; i < BULLET_SLOTS; i++)
+        reset_bullet(i);
+    for (int i = 0; i < ENEMY_SHOT_SLOTS; i++)
+        reset_enemy_shot(i);
+    for (Enemy &enemy : enemies)
+        enemy = Enemy{500.0, 0.0, 0, 0, 0, 1, 0, 0, 0};
+    for (int &timer : explosion_timer)
+        timer = -1;
+    sprite_entries = SPRITES_COUNT;
+}
+
+void PlayTest::SetUp()
+{
+    reset_play_state();
+    sprites = make_picture_datafile(SPRITES_COUNT);
+    sounds = make_sound_datafile(SOUNDS_COUNT);
+}
+
+void PlayTest::TearDown()
+{
+    free_test_datafile(sprites);
+    free_test_datafile(sounds);
+}

@@ -1,0 +1,137 @@
+// The play screen: wrapped layers, scroll cycles and the explosion stages.
+#include "fixtures.h"
+
+#include "frame/entries.h"
+#include "frame/state.h"
+#include "play/play.h"
+
+namespace {
+
+class Drawing : public PlayTest {
+protected:
+    void SetUp() override
+    {
+        PlayTest::SetUp();
+        buffer = create_bitmap(320, 200);
+        far = create_bitmap(320, 200);
+        near = create_bitmap(320, 200);
+        // Each far row has its own raw colour (row + 1); the near layer is all mask.
+        for (int row = 0; row < 200; row++)
+            hline(far, 0, row, 319, row + 1);
+        clear_to_color(near, bitmap_mask_color(near));
+    }
+    void TearDown() override
+    {
+        destroy_bitmap(buffer);
+        destroy_bitmap(far);
+        destroy_bitmap(near);
+        PlayTest::TearDown();
+    }
+    int far_row_at(int buffer_row) { return getpixel(buffer, 5, buffer_row) - 1; }
+    BITMAP *buffer = nullptr, *far = nullptr, *near = nullptr;
+};
+
+TEST_F(Drawing, LayerAtOffsetZeroIsDrawnOnceUnshifted)
+{
+    far_scroll = 0.0;
+    draw_background(buffer, far, near);
+    for (int row : {0, 99, 199})
+        EXPECT_EQ(far_row_at(row), row);
+}
+
+TEST_F(Drawing, LayerWrapsAtWholeAndFractionalOffsets)
+{
+    far_scroll = 100.0;
+    draw_background(buffer, far, near);
+    EXPECT_EQ(far_row_at(100), 0);
+    EXPECT_EQ(far_row_at(199), 99);
+    EXPECT_EQ(far_row_at(0), 100);
+    EXPECT_EQ(far_row_at(99), 199);
+
+    // At 100.5 the second copy starts from row 99 and its last row lands on row 100.
+    far_scroll = 100.5;
+    draw_background(buffer, far, near);
+    EXPECT_EQ(far_row_at(0), 99);
+    EXPECT_EQ(far_row_at(99), 198);
+    EXPECT_EQ(far_row_at(100), 199);
+    EXPECT_EQ(far_row_at(101), 1);
+    EXPECT_EQ(far_row_at(199), 99);
+}
+
+TEST_F(Drawing, NearLayerIsMaskedOverTheFarLayer)
+{
+    putpixel(near, 7, 10, 0x1234);
+    near_scroll = 0.0;
+    draw_background(buffer, far, near);
+    EXPECT_EQ(getpixel(buffer, 7, 10), 0x1234);
+    EXPECT_EQ(far_row_at(11), 11) << "mask pixels let the far layer show";
+}
+
+TEST_F(Drawing, ScrollOffsetsCycleIn2002And1002Ticks)
+{
+    int far_cycle = 0, near_cycle = 0;
+    for (int t = 1; t <= 2100 && !(far_cycle && near_cycle); t++) {
+        scroll_backgrounds();
+        if (!far_cycle && far_scroll == 0.0)
+            far_cycle = t;
+        if (!near_cycle && near_scroll == 0.0)
+            near_cycle = t;
+    }
+    EXPECT_EQ(far_cycle, 2002);
+    EXPECT_EQ(near_cycle, 1002);
+}
+
+TEST_F(Drawing, ExplosionStagesFollowTheTimer)
+{
+    struct Row { int from, to, sprite, light, sink; };
+    const Row table[] = {
+        {26, 30, SPR_EXPLOSION_1, -1, 0}, {20, 25, SPR_EXPLOSION_2, -1, 0},
+        {19, 19, SPR_EXPLOSION_3, -1, 0}, {16, 18, SPR_EXPLOSION_4, -1, 0},
+        {11, 15, SPR_EXPLOSION_4, 75, 1}, {7, 10, SPR_EXPLOSION_3, 50, 2},
+        {5, 6, SPR_EXPLOSION_4, 25, 3},   {1, 4, SPR_EXPLOSION_3, 10, 4},
+    };
+    for (const Row &row : table)
+        for (int t = row.from; t <= row.to; t++) {
+            ExplosionStage stage = explosion_stage(t);
+            EXPECT_EQ(stage.sprite, row.sprite) << t;
+            EXPECT_EQ(stage.light, row.light) << t;
+            EXPECT_EQ(stage.sink, row.sink) << t;
+        }
+}
+
+TEST_F(Drawing, ExplosionIsDrawnOnlyForInactiveEnemiesAndSinks)
+{
+    enemy_count = 1;
+    enemies[0] = Enemy{40.0, 50.7, 0, 0, 0, 1, 0, 0, 1};
+    explosion_timer[0] = 27;
+    clear_bitmap(buffer);
+    draw_enemies(buffer, sprites);
+    EXPECT_EQ(getpixel(buffer, 40, 50), picture_colour(SPR_EXPLOSION_1));
+
+    // A lit stage: tinted towards the blender colour, one row lower per stage.
+    set_trans_blender(0, 0, 0, 100);
+    explosion_timer[0] = 2; // y + 4
+    clear_bitmap(buffer);
+    draw_enemies(buffer, sprites);
+    EXPECT_EQ(getpixel(buffer, 40, 53), 0) << "nothing above the sunk picture";
+    int dark = getpixel(buffer, 40, 54);
+    EXPECT_NE(dark, 0);
+    set_trans_blender(255, 255, 255, 100);
+    clear_bitmap(buffer);
+    draw_enemies(buffer, sprites);
+    int light = getpixel(buffer, 40, 54);
+    EXPECT_GT(getr16(light), getr16(dark)) << "the tint is the last blender set";
+
+    enemies[0].active = 1; // an active enemy shows itself, never its explosion
+    clear_bitmap(buffer);
+    draw_enemies(buffer, sprites);
+    EXPECT_EQ(getpixel(buffer, 40, 50), picture_colour(enemies[0].sprite));
+
+    enemies[0].active = 0;
+    explosion_timer[0] = 0;
+    clear_bitmap(buffer);
+    draw_enemies(buffer, sprites);
+    EXPECT_EQ(getpixel(buffer, 40, 54), 0) << "a finished explosion leaves nothing";
+}
+
+} // namespace
