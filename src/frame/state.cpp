@@ -3,7 +3,7 @@
 
 double player_x = 0.0;
 double player_y = 0.0;
-int lives = 5;
+int lives = START_LIVES;
 int level_number = 1;
 int level_points = 0;
 int total_points = 0;
@@ -36,10 +36,10 @@ void reset_starting_state()
 {
     player_x = 150.0;
     player_y = 184.0;
-    shields_left = 3;
+    shields_left = START_SHIELDS;
     shield_on = 0;
     shield_timer = -1;
-    shield_length = 100;
+    shield_length = START_SHIELD_LENGTH;
     for (Shot &bullet : bullets)
         bullet.active = 0;
     for (int &timer : explosion_timer)

@@ -37,6 +37,13 @@ const int LEVEL_NAME_SIZE = 256;   // a level file name and its terminating zero
 const int PARKED_X = 500;      // where a free shot slot waits, off-screen
 const double PARKED_Y = 500.0;
 
+// What a new game and every new life start with.
+const int START_LIVES = 5;
+const int START_MAX_BULLETS = 4;
+const int START_FIRE_DELAY = 15;
+const int START_SHIELDS = 3;
+const int START_SHIELD_LENGTH = 100;
+
 const int SCREEN_WIDTH = 320;  // the game's screen and every full-screen picture
 const int SCREEN_HEIGHT = 200;
 

@@ -31,9 +31,6 @@ static const MenuLine MENU_LINES[] = {
 static const int CURSOR_LEFT_OF_CENTRE = 60;
 
 // What "New Game" puts back: the run's counters as a fresh game starts them.
-static const int STARTING_LIVES = 5;
-static const int STARTING_BULLET_SLOTS = 4;
-static const int STARTING_FIRE_DELAY = 15;
 static const int FIRST_LEVEL_NUMBER = 1;
 
 static const int KEY_REST_MS = 100; // each key held adds this pause to the pass
@@ -61,9 +58,9 @@ int menu_cursor_down(int row)
 void reset_run()
 {
     total_points = 0;
-    lives = STARTING_LIVES;
-    max_bullets = STARTING_BULLET_SLOTS;
-    fire_delay = STARTING_FIRE_DELAY;
+    lives = START_LIVES;
+    max_bullets = START_MAX_BULLETS;
+    fire_delay = START_FIRE_DELAY;
     level_points = 0;
     player_hit = 0;
     level_number = FIRST_LEVEL_NUMBER;

@@ -11,12 +11,6 @@
 
 namespace {
 
-// What every life starts with; a lost life takes the shop's upgrades away again.
-const int START_SHIELDS = 3;
-const int START_MAX_BULLETS = 4;
-const int START_FIRE_DELAY = 15;
-const int START_SHIELD_LENGTH = 100;
-
 const int EXPLOSION_STEPS = 30;         // the 30 stages of an enemy's explosion, flash first
 const int EXPLOSION_STEP_MS = 5;        // pause before each stage is drawn
 const int NUMBERS_X = SCREEN_WIDTH / 2; // lives screen: both numbers start mid-screen
