@@ -32,6 +32,8 @@ static std::string read_name(std::istream &in, const char *what, std::string &na
     name.clear();
     int c;
     while ((c = in.peek()) != std::char_traits<char>::eof() && !std::isspace(c)) {
+        if (c == '\0') // the name buffers end at the first NUL: the name would change
+            return std::string("the ") + what + " name holds a NUL byte";
         if (name.size() == static_cast<size_t>(LEVEL_NAME_SIZE - 1))
             return std::string("the ") + what + " name is longer than 255 characters";
         name.push_back(static_cast<char>(in.get()));
