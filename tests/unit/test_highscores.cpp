@@ -1,0 +1,488 @@
+// The high score table: ranking, insertion, the file format, damaged files and safe saving.
+#include "highscores/highscores.h"
+
+#include <allegro.h>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <initializer_list>
+#include <iterator>
+#include <sstream>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+const char MESSY[] = "Something messy\n\nOK TO QUIT!";
+
+// The example table: ACE with 2500, then nine blank entries.
+const std::string EXAMPLE_FILE = "ACE\n2500\nEmpty\n0\nEmpty\n0\nEmpty\n0\nEmpty\n0\n"
+                                 "Empty\n0\nEmpty\n0\nEmpty\n0\nEmpty\n0\nEmpty\n0\n";
+
+struct Entry {
+    std::string name;
+    int score;
+    bool operator==(const Entry &other) const { return name == other.name && score == other.score; }
+};
+
+void PrintTo(const Entry &entry, std::ostream *out)
+{
+    *out << '"' << entry.name << "\" " << entry.score;
+}
+
+void set_table(const std::vector<Entry> &entries)
+{
+    for (int i = 0; i < HIGH_SCORE_ENTRIES; ++i) {
+        high_names[i] = entries.at(i).name;
+        high_scores[i] = entries.at(i).score;
+    }
+}
+
+void set_scores(std::initializer_list<int> scores)
+{
+    int i = 0;
+    for (int score : scores) {
+        high_names[i] = "P" + std::to_string(i);
+        high_scores[i++] = score;
+    }
+}
+
+std::vector<Entry> table()
+{
+    std::vector<Entry> entries;
+    for (int i = 0; i < HIGH_SCORE_ENTRIES; ++i)
+        entries.push_back({high_names[i], high_scores[i]});
+    return entries;
+}
+
+std::vector<Entry> example_table()
+{
+    std::vector<Entry> entries(HIGH_SCORE_ENTRIES, {"Empty", 0});
+    entries[0] = {"ACE", 2500};
+    return entries;
+}
+
+// A table unlike anything a test reads, so a read that leaves entries alone shows.
+void scribble_table()
+{
+    for (int i = 0; i < HIGH_SCORE_ENTRIES; ++i) {
+        high_names[i] = "stale";
+        high_scores[i] = -7;
+    }
+}
+
+std::vector<Entry> read_text(const std::string &text)
+{
+    scribble_table();
+    std::istringstream in(text);
+    read_high_scores(in);
+    return table();
+}
+
+std::string written_text()
+{
+    std::ostringstream out;
+    write_high_scores(out);
+    return out.str();
+}
+
+// The first `good` entries as given, the rest blank.
+std::vector<Entry> blank_from(std::vector<Entry> entries, int good)
+{
+    for (int i = good; i < HIGH_SCORE_ENTRIES; ++i)
+        entries[i] = {"Empty", 0};
+    return entries;
+}
+
+std::vector<Entry> numbered_table()
+{
+    std::vector<Entry> entries;
+    for (int i = 0; i < HIGH_SCORE_ENTRIES; ++i)
+        entries.push_back({"N" + std::to_string(i), 1000 - 100 * i});
+    return entries;
+}
+
+std::string file_text(const std::vector<Entry> &entries)
+{
+    std::string text;
+    for (const Entry &entry : entries)
+        text += entry.name + "\n" + std::to_string(entry.score) + "\n";
+    return text;
+}
+
+} // namespace
+
+// ---- Ranking and insertion -------------------------------------------------
+
+TEST(HighScoreRank, FindsTheFirstPlaceStrictlyBelowTheScore)
+{
+    set_scores({1000, 900, 800, 700, 600, 500, 400, 300, 200, 100});
+    EXPECT_EQ(high_score_rank(100), -1);
+    EXPECT_EQ(high_score_rank(101), 9);
+    EXPECT_EQ(high_score_rank(1000), 1);
+    EXPECT_EQ(high_score_rank(1001), 0);
+    EXPECT_EQ(high_score_rank(-5), -1);
+}
+
+TEST(HighScoreRank, TiesKeepTheOlderEntriesAbove)
+{
+    set_scores({900, 800, 700, 600, 600, 500, 400, 300, 200, 100});
+    EXPECT_EQ(high_score_rank(600), 5);
+    EXPECT_EQ(high_score_rank(601), 3);
+}
+
+TEST(HighScoreRank, AnOutOfOrderTableIsLoadedAsItIsAndRankedByFirstLowerEntry)
+{
+    std::vector<Entry> shuffled = {{"a", 300}, {"b", 900}, {"c", 100}, {"d", 700}, {"e", 50},
+                                   {"f", 800}, {"g", 0},   {"h", 600}, {"i", 10},  {"j", 1000}};
+    EXPECT_EQ(read_text(file_text(shuffled)), shuffled);
+    EXPECT_EQ(high_score_rank(200), 2);
+    EXPECT_EQ(high_score_rank(400), 0);
+    EXPECT_EQ(high_score_rank(60), 4);
+    EXPECT_EQ(high_score_rank(-1), -1);
+}
+
+TEST(HighScoreInsert, AtTheTopEveryEntryMovesDownAndTheTenthIsDropped)
+{
+    set_table(numbered_table());
+    insert_high_score(0, "NEW", 5000);
+    std::vector<Entry> expected = numbered_table();
+    expected.insert(expected.begin(), {"NEW", 5000});
+    expected.pop_back();
+    EXPECT_EQ(table(), expected);
+}
+
+TEST(HighScoreInsert, AtTheBottomOnlyTheTenthIsReplaced)
+{
+    set_table(numbered_table());
+    insert_high_score(9, "LAST", 150);
+    std::vector<Entry> expected = numbered_table();
+    expected[9] = {"LAST", 150};
+    EXPECT_EQ(table(), expected);
+}
+
+TEST(HighScoreInsert, BelowATieAndOutsideTheTable)
+{
+    set_scores({900, 800, 700, 600, 600, 500, 400, 300, 200, 100});
+    std::vector<Entry> before = table();
+    insert_high_score(high_score_rank(600), "TIE", 600);
+    std::vector<Entry> expected = before;
+    expected.insert(expected.begin() + 5, {"TIE", 600});
+    expected.pop_back();
+    EXPECT_EQ(table(), expected);
+
+    // A place the ranking never gives changes nothing.
+    before = table();
+    insert_high_score(-1, "NOPE", 1);
+    insert_high_score(HIGH_SCORE_ENTRIES, "NOPE", 1);
+    EXPECT_EQ(table(), before);
+}
+
+// ---- The file format ---------------------------------------------------------
+
+TEST(HighScoreFormat, WritesTheExampleByteForByteAndReadsItBack)
+{
+    set_table(example_table());
+    std::string text = written_text();
+    EXPECT_EQ(text.size(), 81u);
+    EXPECT_EQ(text, EXAMPLE_FILE);
+    EXPECT_EQ(read_text(text), example_table());
+}
+
+TEST(HighScoreFormat, CarriageReturnsBlankLinesAndSpacesReadLikeTheCanonicalForm)
+{
+    std::string crlf;
+    for (char c : EXAMPLE_FILE)
+        crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(read_text(crlf), example_table());
+
+    std::string loose = "\n\n  ACE \t 2500\r\n\n" + EXAMPLE_FILE.substr(9);
+    EXPECT_EQ(read_text(loose), example_table());
+}
+
+TEST(HighScoreFormat, SignsAndExtremeScoresRoundTrip)
+{
+    std::vector<Entry> entries = numbered_table();
+    entries[0].score = 2147483647;
+    entries[1].score = -2147483647 - 1;
+    entries[2].score = -42;
+    set_table(entries);
+    EXPECT_EQ(read_text(written_text()), entries);
+
+    std::string plus = "A\n+7\n" + file_text(entries).substr(file_text(entries).find("N1"));
+    EXPECT_EQ(read_text(plus)[0], (Entry{"A", 7}));
+}
+
+TEST(HighScoreFormat, NamesTheFileCannotCarryAreStoredSoTheyRoundTrip)
+{
+    set_table(numbered_table());
+    insert_high_score(0, "two words", 3000);
+    insert_high_score(0, "", 4000);
+    insert_high_score(0, "tab\there\r\n", 5000);
+    insert_high_score(0, "100%d%s%n", 6000);
+    EXPECT_EQ(high_names[0], "100%d%s%n");
+    EXPECT_EQ(high_names[1], "tab_here__");
+    EXPECT_EQ(high_names[2], DEFAULT_NAME);
+    EXPECT_EQ(high_names[3], "two_words");
+
+    std::vector<Entry> stored = table();
+    EXPECT_EQ(read_text(written_text()), stored);
+}
+
+TEST(HighScoreFormat, TheLongestNameTheBoxTakesRoundTrips)
+{
+    // Twelve four-byte characters (U+1F680), the most the box can hold.
+    std::string rockets;
+    for (int i = 0; i < NAME_ENTRY_CHARACTERS; ++i)
+        rockets += "\xF0\x9F\x9A\x80";
+    set_table(numbered_table());
+    insert_high_score(0, rockets, 1);
+    EXPECT_EQ(high_names[0], rockets);
+    std::vector<Entry> stored = table();
+    EXPECT_EQ(read_text(written_text()), stored);
+}
+
+TEST(HighScoreFormat, AnOverlongNameIsCutOnACharacterBoundaryWhenStored)
+{
+    // 63 plain bytes, then a two-byte character that would straddle the limit.
+    std::string name = std::string(NAME_TOKEN_LIMIT - 1, 'x') + "\xC3\xA9" + "tail";
+    set_table(numbered_table());
+    insert_high_score(3, name, 1);
+    EXPECT_EQ(high_names[3], std::string(NAME_TOKEN_LIMIT - 1, 'x'));
+    std::vector<Entry> stored = table();
+    EXPECT_EQ(read_text(written_text()), stored);
+}
+
+TEST(HighScoreFormat, WritingARawTableStillGivesALoadableFile)
+{
+    // Names set without the insertion (as a reload could never give) are stored safely too.
+    std::vector<Entry> entries = numbered_table();
+    entries[4].name = "";
+    entries[5].name = "a b";
+    set_table(entries);
+    std::vector<Entry> expected = entries;
+    expected[4].name = DEFAULT_NAME;
+    expected[5].name = "a_b";
+    EXPECT_EQ(read_text(written_text()), expected);
+}
+
+// ---- Damaged files -------------------------------------------------------------
+
+TEST(HighScoreDamage, AShortFileBlanksTheMissingEntries)
+{
+    std::vector<Entry> entries = numbered_table();
+    std::string text = file_text(entries);
+    EXPECT_EQ(read_text(""), blank_from(entries, 0));
+    EXPECT_EQ(read_text(text.substr(0, text.find("N3"))), blank_from(entries, 3));
+    // A name without its score is not half an entry.
+    EXPECT_EQ(read_text(text.substr(0, text.find("N3") + 3)), blank_from(entries, 3));
+}
+
+TEST(HighScoreDamage, AScoreThatDoesNotParseBlanksItsEntryAndTheRest)
+{
+    std::vector<Entry> entries = numbered_table();
+    for (const char *bad : {"12x", "x12", "-", "+", "+-5", "1.5", "2147483648", "-2147483649",
+                            "99999999999999999999"}) {
+        std::vector<Entry> damaged = entries;
+        damaged[4].name = "BAD";
+        std::string text = file_text(damaged);
+        text.replace(text.find("BAD\n600"), 7, std::string("BAD\n") + bad);
+        EXPECT_EQ(read_text(text), blank_from(entries, 4)) << "score field " << bad;
+    }
+}
+
+TEST(HighScoreDamage, OverlongFieldsAreDamageAndReadingStopsAtTheirLimit)
+{
+    std::vector<Entry> entries = numbered_table();
+    std::string text = file_text(entries);
+
+    std::string longest = std::string(NAME_TOKEN_LIMIT, 'n');
+    std::string accepted = text;
+    accepted.replace(0, 2, longest);
+    std::vector<Entry> longest_first = entries;
+    longest_first[0].name = longest;
+    EXPECT_EQ(read_text(accepted), longest_first);
+
+    // A huge name, score or run of blanks is given up on after a bounded look.
+    const size_t huge = 1 << 20;
+    std::string cut = text.substr(0, text.find("N2"));
+    for (const std::string &junk : {std::string(huge, 'n') + "\n5\n", "N2\n" + std::string(huge, '7') + "\n",
+                                    std::string(huge, ' ') + "N2\n800\n"}) {
+        scribble_table();
+        std::istringstream in(cut + junk + text.substr(text.find("N3")));
+        read_high_scores(in);
+        EXPECT_EQ(table(), blank_from(entries, 2));
+        ASSERT_FALSE(in.fail());
+        EXPECT_LT(static_cast<size_t>(in.tellg()), cut.size() + 2048);
+    }
+}
+
+TEST(HighScoreDamage, BinaryGarbageNeverCrashes)
+{
+    std::string garbage;
+    unsigned int state = 12345;
+    for (int i = 0; i < 4096; ++i) {
+        state = state * 1103515245u + 12345u;
+        garbage.push_back(static_cast<char>(state >> 16));
+    }
+    std::vector<Entry> entries = read_text(garbage);
+    for (const Entry &entry : entries) {
+        EXPECT_FALSE(entry.name.empty());
+        EXPECT_LE(entry.name.size(), size_t(NAME_TOKEN_LIMIT));
+    }
+}
+
+// ---- The file on disk ----------------------------------------------------------
+
+// Runs each test in a fresh temporary directory, the way the game runs in its own folder.
+class HighScoreFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        home_ = std::filesystem::current_path();
+        char pattern[] = "/tmp/highscores-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder_ = pattern;
+        std::filesystem::current_path(folder_);
+    }
+
+    void TearDown() override
+    {
+        std::filesystem::current_path(home_);
+        std::filesystem::remove_all(folder_);
+    }
+
+    static void write_file(const char *name, const std::string &bytes)
+    {
+        std::ofstream out(name, std::ios::binary);
+        out << bytes;
+    }
+
+    static std::string read_file(const char *name)
+    {
+        std::ifstream in(name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+private:
+    std::filesystem::path home_;
+    std::filesystem::path folder_;
+};
+
+// The message goes to stdout without a display; send it to stderr where the death test looks.
+#define EXPECT_MESSY_EXIT(statement)                                                                    \
+    EXPECT_EXIT(                                                                                        \
+        {                                                                                               \
+            std::fflush(stdout);                                                                        \
+            dup2(2, 1);                                                                                 \
+            statement;                                                                                  \
+        },                                                                                              \
+        ::testing::ExitedWithCode(1), MESSY)
+
+TEST_F(HighScoreFile, SaveThenLoadGivesTheExampleFileAndTable)
+{
+    set_table(example_table());
+    save_high_scores();
+    EXPECT_EQ(read_file(HIGH_SCORE_FILE), EXAMPLE_FILE);
+    EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_TEMP_FILE));
+
+    scribble_table();
+    load_high_scores();
+    EXPECT_EQ(table(), example_table());
+}
+
+TEST_F(HighScoreFile, AMissingFileEndsTheGameWithItsMessage)
+{
+    EXPECT_MESSY_EXIT(load_high_scores());
+}
+
+TEST_F(HighScoreFile, AFailedSaveLeavesTheOldFileWholeAndEndsTheGame)
+{
+    write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
+    // A folder where the temporary file should go makes the save fail before the rename.
+    std::filesystem::create_directory(HIGH_SCORE_TEMP_FILE);
+    set_table(numbered_table());
+    EXPECT_MESSY_EXIT(save_high_scores());
+    EXPECT_EQ(read_file(HIGH_SCORE_FILE), EXAMPLE_FILE);
+    EXPECT_TRUE(std::filesystem::is_directory(HIGH_SCORE_TEMP_FILE));
+}
+
+TEST_F(HighScoreFile, AFailedRenameLeavesTheOldTableAndNoTemporaryFile)
+{
+    // The score file's name taken by a folder with something in it: the rename over it fails.
+    std::filesystem::create_directory(HIGH_SCORE_FILE);
+    write_file((std::string(HIGH_SCORE_FILE) + "/keep").c_str(), EXAMPLE_FILE);
+    set_table(numbered_table());
+    EXPECT_MESSY_EXIT(save_high_scores());
+    EXPECT_EQ(read_file((std::string(HIGH_SCORE_FILE) + "/keep").c_str()), EXAMPLE_FILE);
+    EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_TEMP_FILE));
+}
+
+TEST_F(HighScoreFile, ACrashBeforeTheRenameLosesNothing)
+{
+    // What a save cut short leaves: the old file, and a half-written temporary beside it.
+    write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
+    write_file(HIGH_SCORE_TEMP_FILE, "N0\n10");
+    scribble_table();
+    load_high_scores();
+    EXPECT_EQ(table(), example_table());
+
+    // The next save writes over the leftover and replaces the file whole.
+    set_table(numbered_table());
+    save_high_scores();
+    EXPECT_EQ(read_file(HIGH_SCORE_FILE), file_text(numbered_table()));
+    EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_TEMP_FILE));
+}
+
+TEST_F(HighScoreFile, ADamagedFileLoadsWithBlankEntries)
+{
+    write_file(HIGH_SCORE_FILE, "ACE\r\n2500\r\nBOB\r\nlots\r\n");
+    load_high_scores();
+    EXPECT_EQ(table(), example_table());
+}
+
+// ---- The screens' parts that need no display ----------------------------------------
+
+TEST(HighScoreScreen, TheNameBufferFitsTwelveCharactersOfTheWidestEncoding)
+{
+    EXPECT_GE(NAME_ENTRY_SIZE, (NAME_ENTRY_CHARACTERS + 1) * uwidth_max(U_CURRENT));
+    EXPECT_GE(NAME_ENTRY_SIZE, (NAME_ENTRY_CHARACTERS + 1) * uwidth_max(U_UTF8));
+}
+
+// Whether any pixel of the rectangle has the colour.
+static bool has_colour(BITMAP *bitmap, int x, int y, int w, int h, int colour)
+{
+    for (int py = y; py < y + h; ++py)
+        for (int px = x; px < x + w; ++px)
+            if (getpixel(bitmap, px, py) == colour)
+                return true;
+    return false;
+}
+
+TEST(HighScoreScreen, TheTableDrawsTenRowsAndNamesAsPlainText)
+{
+    const int glyph = 8;
+    const int w = 320, h = 200;
+    set_table(numbered_table());
+    high_names[0] = "%%";  // two characters wide as plain text, one if formatted
+    high_names[1] = "%s%n%s";
+    BITMAP *page = create_bitmap(w, h);
+    ASSERT_NE(page, nullptr);
+    clear_bitmap(page);
+    draw_high_score_table(page, w, h);
+    int white = makecol(255, 255, 255);
+
+    EXPECT_TRUE(has_colour(page, 110, 0, glyph * 11, glyph, white));
+    for (int i = 0; i < HIGH_SCORE_ENTRIES; ++i) {
+        int y = 60 + 10 * i;
+        EXPECT_TRUE(has_colour(page, 90, y, glyph * 2, glyph, white)) << "name of row " << i;
+        EXPECT_TRUE(has_colour(page, 190, y, glyph, glyph, white)) << "score of row " << i;
+        EXPECT_FALSE(has_colour(page, 0, y + glyph, w, 10 - glyph, white)) << "gap below row " << i;
+    }
+    EXPECT_TRUE(has_colour(page, 90 + glyph, 60, glyph, glyph, white));
+    EXPECT_TRUE(has_colour(page, 90 + 5 * glyph, 70, glyph, glyph, white));
+    EXPECT_FALSE(has_colour(page, 0, 160, w, h - 160, white));
+    destroy_bitmap(page);
+}
