@@ -1,0 +1,16 @@
+# Run at install time: writes the launcher with the absolute program and data folders of
+# this install. Given VS_LAUNCHER_TEMPLATE, VS_LAUNCHER, VS_INSTALL_PROGRAMDIR and
+# VS_INSTALL_GAMEDATADIR; CMAKE_INSTALL_PREFIX is the prefix chosen for this install.
+
+# A folder under the prefix as the installed game will see it (without DESTDIR), quoted
+# for the shell: inside single quotes only a single quote itself needs care.
+function(shell_quoted_folder out folder)
+  cmake_path(ABSOLUTE_PATH folder BASE_DIRECTORY "${CMAKE_INSTALL_PREFIX}" NORMALIZE)
+  string(REGEX REPLACE "/$" "" folder "${folder}")
+  string(REPLACE "'" "'\\''" folder "${folder}")
+  set(${out} "'${folder}'" PARENT_SCOPE)
+endfunction()
+
+shell_quoted_folder(VS_PROGRAM_DIR "${VS_INSTALL_PROGRAMDIR}")
+shell_quoted_folder(VS_DATA_DIR "${VS_INSTALL_GAMEDATADIR}")
+configure_file("${VS_LAUNCHER_TEMPLATE}" "${VS_LAUNCHER}" @ONLY)

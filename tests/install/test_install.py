@@ -1,0 +1,315 @@
+"""The installed game: what `cmake --install` lays out, and the launcher that plays it in a
+per-player folder. Each group installs the build into a fresh prefix of its own, named with a
+space and a quote so that paths the launcher carries are quoted right.
+
+    test_install.py [-v] InstalledFiles   files, menu entry, icon and manual page (no display)
+    test_install.py [-v] Launcher         the launcher, without a display and with the real game
+"""
+import hashlib
+import os
+import shutil
+import stat
+import subprocess
+import sys
+import tempfile
+import unittest
+import xml.etree.ElementTree as ElementTree
+from pathlib import Path
+
+SOURCE_DIR = Path(os.environ.get("VS_SOURCE_DIR", Path(__file__).resolve().parents[2]))
+BUILD_DIR = Path(os.environ.get("VS_BUILD_DIR", SOURCE_DIR / "build"))
+CMAKE = os.environ.get("VS_CMAKE", "cmake")
+sys.path.insert(0, str(SOURCE_DIR / "tests" / "e2e"))
+
+import game_screens  # noqa: E402  (found through the path set just above)
+import harness  # noqa: E402
+
+NAME = "void-sentinel"
+DATAFILES = ["sprites.dat", "backgrounds.dat", "sounds.dat", "music.dat"]
+SHARED_NAMES = DATAFILES + ["levels"]     # what the launcher links into the player's folder
+PROGRAM = f"lib/{NAME}/{NAME}"
+DATA = f"share/{NAME}"
+LAUNCHER = f"bin/{NAME}"
+DESKTOP = f"share/applications/{NAME}.desktop"
+ICON = f"share/icons/hicolor/scalable/apps/{NAME}.svg"
+MANUAL = f"share/man/man6/{NAME}.6"
+QUIT_STATUS = 1
+ESCAPE_STATUS = 0
+
+
+def run(command, env=None, **options):
+    return subprocess.run([str(part) for part in command], env=env, capture_output=True,
+                          text=True, timeout=120, **options)
+
+
+def install(prefix, destdir=None):
+    env = dict(os.environ)
+    env.pop("DESTDIR", None)
+    if destdir:
+        env["DESTDIR"] = str(destdir)
+    result = run([CMAKE, "--install", BUILD_DIR, "--prefix", prefix], env=env)
+    if result.returncode != 0:
+        raise AssertionError(f"cmake --install failed:\n{result.stdout}{result.stderr}")
+
+
+def snapshot(root):
+    """Every entry under root: a link's target, or a file's mode and digest, or a folder."""
+    entries = {}
+    for path in sorted(Path(root).rglob("*")):
+        if path.is_symlink():
+            entries[str(path.relative_to(root))] = ("link", os.readlink(path))
+        elif path.is_file():
+            digest = hashlib.sha256(path.read_bytes()).hexdigest()
+            entries[str(path.relative_to(root))] = ("file", path.stat().st_mode, digest)
+        else:
+            entries[str(path.relative_to(root))] = ("folder",)
+    return entries
+
+
+class InstalledPrefix(unittest.TestCase):
+    """A fresh install into a temporary prefix for the tests of one class."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.scratch = Path(tempfile.mkdtemp(prefix="vs-install-"))
+        cls.prefix = cls.scratch / "game's prefix"
+        install(cls.prefix)
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.scratch, ignore_errors=True)
+
+    def installed(self, relative):
+        return self.prefix / relative
+
+
+class InstalledFiles(InstalledPrefix):
+
+    def test_program_and_data_are_laid_out_from_the_build_and_the_sources(self):
+        program = self.installed(PROGRAM)
+        self.assertTrue(os.access(program, os.X_OK), program)
+        self.assertEqual(program.read_bytes()[:4], b"\x7fELF")
+        run_dir = BUILD_DIR / "run"
+        for name in DATAFILES + ["patches.dat"]:
+            self.assertEqual(self.installed(f"{DATA}/{name}").read_bytes(),
+                             (run_dir / name).read_bytes(), name)
+        # The blank table from the sources, never the run folder's table of local scores.
+        self.assertEqual(self.installed(f"{DATA}/highscores.sco").read_bytes(),
+                         (SOURCE_DIR / "data/highscores.sco").read_bytes())
+        levels = sorted(p.name for p in (SOURCE_DIR / "data/levels").iterdir())
+        self.assertIn("level1.qlv", levels)
+        self.assertEqual(sorted(p.name for p in self.installed(f"{DATA}/levels").iterdir()),
+                         levels)
+
+    def test_patches_sit_beside_the_program_as_a_relative_link_to_the_data(self):
+        # Allegro's MIDI synthesiser looks for them in the program's own folder only.
+        link = self.installed(f"lib/{NAME}/patches.dat")
+        self.assertTrue(link.is_symlink())
+        self.assertFalse(os.path.isabs(os.readlink(link)), "the link must survive a DESTDIR")
+        self.assertEqual(link.resolve(), self.installed(f"{DATA}/patches.dat").resolve())
+
+    def test_launcher_is_a_posix_shell_script_naming_this_prefix(self):
+        launcher = self.installed(LAUNCHER)
+        self.assertTrue(os.access(launcher, os.X_OK))
+        text = launcher.read_text()
+        self.assertTrue(text.startswith("#!/bin/sh\n"))
+        self.assertNotRegex(text, "@[A-Z_]+@", "an unreplaced template field")
+        for shell in ("sh", "dash", "bash"):
+            if shutil.which(shell):
+                checked = run([shell, "-n", launcher])
+                self.assertEqual(checked.returncode, 0, f"{shell}: {checked.stderr}")
+
+    def test_staged_install_names_the_final_prefix_not_the_staging_folder(self):
+        stage = self.scratch / "stage"
+        install("/usr", destdir=stage)
+        launcher = (stage / "usr" / LAUNCHER).read_text()
+        self.assertIn(f"'/usr/lib/{NAME}'", launcher)
+        self.assertIn(f"'/usr/share/{NAME}'", launcher)
+        self.assertNotIn(str(stage), launcher)
+        link = stage / f"usr/lib/{NAME}/patches.dat"
+        self.assertEqual(link.resolve(), (stage / f"usr/{DATA}/patches.dat").resolve())
+
+    def test_menu_entry_is_valid_and_names_the_launcher_and_icon(self):
+        desktop = self.installed(DESKTOP)
+        checked = run(["desktop-file-validate", desktop])
+        self.assertEqual((checked.returncode, checked.stdout + checked.stderr), (0, ""))
+        fields = dict(line.split("=", 1) for line in desktop.read_text().splitlines()
+                      if "=" in line)
+        self.assertEqual(self.installed("bin") / fields["Exec"].split()[0],
+                         self.installed(LAUNCHER))
+        self.assertEqual(fields["Icon"], Path(ICON).stem)
+        self.assertEqual(fields["Terminal"], "false")
+
+    def test_icon_is_a_square_svg_picture(self):
+        root = ElementTree.parse(self.installed(ICON)).getroot()
+        self.assertEqual(root.tag, "{http://www.w3.org/2000/svg}svg")
+        _, _, width, height = (float(n) for n in root.get("viewBox").split())
+        self.assertEqual(width, height)
+        self.assertGreater(len(list(root.iter())), 10)
+
+    def test_manual_page_renders_without_warnings_and_has_a_whatis_line(self):
+        page = self.installed(MANUAL)
+        env = dict(os.environ, MANWIDTH="80", LC_ALL="C.UTF-8")
+        shown = run(["man", "--warnings", "-l", page], env=env)
+        self.assertEqual((shown.returncode, shown.stderr), (0, ""))
+        for heading in ("NAME", "KEYS", "FILES", "EXIT STATUS"):
+            self.assertIn(f"\n{heading}\n", shown.stdout)
+        whatis = run(["lexgrog", page])
+        self.assertEqual(whatis.returncode, 0, whatis.stdout + whatis.stderr)
+        self.assertIn(f'"{NAME} - ', whatis.stdout)
+
+
+class Launcher(InstalledPrefix):
+    """The launcher run as a player would: without a display the game stops at once (status
+    1), which is enough to see the folder it prepared; under Xvfb the real game plays."""
+
+    def setUp(self):
+        self.before = snapshot(self.prefix)
+        self.home = Path(tempfile.mkdtemp(prefix="vs-home-"))
+        self.addCleanup(shutil.rmtree, self.home, ignore_errors=True)
+
+    def tearDown(self):
+        self.assertEqual(snapshot(self.prefix), self.before, "the installed files changed")
+
+    def launch_without_display(self, **env_changes):
+        env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "XDG_DATA_HOME")}
+        env["HOME"] = str(self.home)
+        for key, value in env_changes.items():
+            if value is None:
+                env.pop(key, None)
+            else:
+                env[key] = str(value)
+        return run([self.installed(LAUNCHER)], env=env, cwd=self.home)
+
+    def assert_prepared(self, user_dir, blank_scores=True):
+        for name in SHARED_NAMES:
+            link = user_dir / name
+            self.assertTrue(link.is_symlink(), link)
+            self.assertEqual(Path(os.readlink(link)), self.installed(f"{DATA}/{name}"))
+        scores = user_dir / "highscores.sco"
+        self.assertFalse(scores.is_symlink())
+        self.assertTrue(scores.stat().st_mode & stat.S_IWUSR, "the game must be able to save")
+        if blank_scores:
+            self.assertEqual(scores.read_bytes(),
+                             self.installed(f"{DATA}/highscores.sco").read_bytes())
+
+    def test_folder_under_local_share_when_xdg_data_home_is_unset_empty_or_relative(self):
+        for xdg in (None, "", "relative/place"):
+            with self.subTest(XDG_DATA_HOME=xdg):
+                shutil.rmtree(self.home / ".local", ignore_errors=True)
+                result = self.launch_without_display(XDG_DATA_HOME=xdg)
+                # The game itself ran, in the prepared folder, and stopped for want of X.
+                self.assertEqual(result.returncode, QUIT_STATUS)
+                self.assertIn("X display", result.stdout + result.stderr)
+                self.assert_prepared(self.home / ".local/share" / NAME)
+                self.assertEqual((self.home / ".local/share").stat().st_mode & 0o777, 0o700)
+                self.assertFalse((self.home / "relative").exists())
+
+    def test_a_second_start_renews_links_and_keeps_the_players_own_files(self):
+        user_dir = self.home / "xdg" / NAME
+        user_dir.mkdir(parents=True)
+        (user_dir / "sprites.dat").symlink_to("/nonexistent/old-install/sprites.dat")
+        (user_dir / "music.dat").symlink_to(self.home)
+        own_levels = user_dir / "levels"
+        own_levels.mkdir()
+        (own_levels / "level1.qlv").write_text("0\nlevels\\level1.qlv\nlevels\\level1.qlv\n")
+        scores = user_dir / "highscores.sco"
+        scores.write_bytes(harness.scores_text([("Mine", 77)] * 10).encode())
+        kept = snapshot(user_dir / "levels"), scores.read_bytes()
+
+        result = self.launch_without_display(XDG_DATA_HOME=self.home / "xdg")
+        self.assertEqual(result.returncode, QUIT_STATUS)
+        for name in DATAFILES:
+            self.assertEqual(Path(os.readlink(user_dir / name)),
+                             self.installed(f"{DATA}/{name}"))
+        self.assertFalse(own_levels.is_symlink())
+        self.assertEqual((snapshot(own_levels), scores.read_bytes()), kept)
+
+    def test_a_folder_that_cannot_be_made_or_no_home_is_reported_and_nothing_runs(self):
+        blocker = self.home / "a-file"
+        blocker.write_text("not a folder\n")
+        cases = {"under a file": dict(XDG_DATA_HOME=blocker / "data"),
+                 "no HOME": dict(XDG_DATA_HOME=None, HOME=None)}
+        for case, env_changes in cases.items():
+            with self.subTest(case):
+                result = self.launch_without_display(**env_changes)
+                self.assertEqual(result.returncode, 1)
+                self.assertIn(f"{NAME}: ", result.stderr)
+                self.assertNotIn("X display", result.stdout + result.stderr)
+        self.assertEqual(blocker.read_text(), "not a folder\n")
+
+    def test_scores_land_in_the_players_own_table_and_stay_there(self):
+        data_home = self.home / "xdg"
+        scores = data_home / NAME / "highscores.sco"
+        with harness.Display() as display:
+            # First start: the folder is made with a blank table; Quit passes status 1 out.
+            with self.game(display, "install-first-start", data_home) as game:
+                game_screens.start_to_menu(game)
+                self.assert_prepared(data_home / NAME)
+                self.quit_from_menu(game)
+
+            # A table that even 0 points beat, so ending a new game at once enters a score.
+            beaten = [(f"Old{i}", -10 * i) for i in range(1, 11)]
+            scores.write_bytes(harness.scores_text(beaten).encode())
+            with self.game(display, "install-score-entry", data_home) as game:
+                game_screens.start_to_menu(game)
+                # Play follows the menu at once: Escape once the menu is gone ends it.
+                game.tap("Return")
+                game.wait_for("play", lambda shot: not game_screens.shows_menu(shot), keep="play")
+                game.tap("Escape")
+                game.wait_for("the name entry", game_screens.shows_name_entry, keep="entry")
+                game.type_text("Tester")
+                game.tap("Return")
+                shot = game.wait_for("the table", game_screens.shows_table, keep="table")
+                self.assertEqual(game_screens.table_rows(shot)[0], ("Tester", "0"))
+                game.tap(game_screens.ANY_KEY)
+                self.assertEqual(game.wait_exit(), ESCAPE_STATUS)
+            entered = harness.scores_text([("Tester", 0)] + beaten[:9]).encode()
+            self.assertEqual(scores.read_bytes(), entered)
+
+            # Another start shows the player's table from the player's file, and keeps it.
+            with self.game(display, "install-second-start", data_home) as game:
+                game_screens.start_to_menu(game)
+                game_screens.move_cursor(game, "Down", game_screens.HIGH_SCORES)
+                game.tap("Return")
+                shot = game.wait_for("the table", game_screens.shows_table, keep="table")
+                self.assertEqual(game_screens.table_rows(shot)[:2],
+                                 [("Tester", "0"), ("Old1", "-10")])
+                game.tap(game_screens.ANY_KEY)
+                self.quit_from_menu(game)
+            self.assertEqual(scores.read_bytes(), entered)
+            self.assert_prepared(data_home / NAME, blank_scores=False)
+
+    def game(self, display, journey, data_home):
+        return LaunchedGame(display, journey, self.installed("bin"), data_home / NAME,
+                            dict(HOME=str(self.home), XDG_DATA_HOME=str(data_home)))
+
+    def quit_from_menu(self, game):
+        """Down from wherever the cursor is to "Quit", Enter, and the status the launcher passes."""
+        rows = game_screens.CURSOR_ROWS
+        shot = game.wait_for("the menu", lambda shot: game_screens.shows_menu(shot)
+                             and game_screens.cursor_row(shot) in rows)
+        for row in rows[rows.index(game_screens.cursor_row(shot)) + 1:]:
+            game_screens.move_cursor(game, "Down", row)
+        game.tap("Return")
+        self.assertEqual(game.wait_exit(), QUIT_STATUS)
+        self.assertEqual(game.messages(), [])
+
+
+class LaunchedGame(harness.Game):
+    """The harness's game, started through the installed launcher: the harness runs the
+    `void-sentinel` of its run folder, here the launcher's folder, and the game's own folder
+    (for the files a journey reads) is the player's folder."""
+
+    def __init__(self, display, journey, launcher_dir, user_dir, env_changes):
+        super().__init__(display, journey)
+        self.run_dir = launcher_dir
+        self.user_dir = user_dir
+        self.env.update(env_changes)
+
+    def path(self, relative):
+        return self.user_dir / relative
+
+
+if __name__ == "__main__":
+    unittest.main()
