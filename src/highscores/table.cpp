@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
+#include <locale>
 #include <sstream>
 #include <unistd.h>
 
@@ -193,6 +194,7 @@ static void sync_working_directory()
 void save_high_scores()
 {
     std::ostringstream table;
+    table.imbue(std::locale::classic()); // plain digits whatever the global locale
     write_high_scores(table);
     if (!write_temp_file(table.str()))
         fatal_error("%s", FILE_ERROR);
