@@ -20,7 +20,7 @@ static const int TICKS_PER_SECOND = 60;
 static BITMAP *start_allegro(const char *program)
 {
     if (allegro_init() != 0)
-        fatal_error("Void Sentinel cannot start: %s\n(it needs an X display)", allegro_error);
+        fatal_error("Void Sentinel cannot start: %s\n(it needs an X display)\n", allegro_error);
     install_keyboard();
     install_timer();
     install_int_ex(tick, BPS_TO_TIMER(TICKS_PER_SECOND));

@@ -153,7 +153,6 @@ using LevelFilesDeathTest = LevelFiles;
 
 TEST_F(LevelFilesDeathTest, MissingOrRefusedFilesEndTheGame)
 {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(load_level("levels\\nowhere.qlv"), ::testing::ExitedWithCode(1), "");
     write("levels/bad.qlv", "1 a b 0 1 13 0");
     EXPECT_EXIT(load_level("levels\\bad.qlv"), ::testing::ExitedWithCode(1), "");
