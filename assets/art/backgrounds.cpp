@@ -1,89 +1,129 @@
 // The full-screen pictures: scrolling layers, backdrop, the intro's rising story and the title.
 #include "art.h"
+#include "designs.h"
 #include "lettering.h"
 #include "scenes.h"
 #include "space.h"
 
+#include <cmath>
+
 static const int SCREEN_W_PX = 320;
 static const int SCREEN_H_PX = 200;
-static const int RISER_H = 950; // drawn from y 200 up to y -750
+static const int CENTRE_X = SCREEN_W_PX / 2;
+static const int RISER_H = 950; // drawn from y 200 up to y -750, where its bottom meets the screen's
 
-// Far layer: opaque deep space with a violet nebula; its rows wrap seamlessly.
+// The title menu's text lies within these bounds; the panel frames them.
+static const int MENU_LEFT = 92, MENU_TOP = 92, MENU_RIGHT = 237, MENU_BOTTOM = 175;
+
+// Far layer: opaque deep space, a violet and teal nebula, dim galaxies; rows wrap seamlessly.
 static void far_layer(const std::string &path)
 {
     BITMAP *picture = new_picture(SCREEN_W_PX, SCREEN_H_PX, 0);
-    paint_sky(picture, Sky{{6, 6, 22}, {44, 24, 86}, {90, 120, 200}, 1.0, 11});
+    paint_sky(picture, Sky{{6, 6, 22}, {48, 22, 90}, {80, 130, 210}, 1.0, 11});
     Rng rng{42};
-    sprinkle_stars(picture, rng, 420, 0.8);
+    sprinkle_stars(picture, rng, 480, 0.75);
+    // A few distant galaxies: faint tilted smudges with a brighter core.
+    static const int galaxies[][2] = {{70, 40}, {250, 130}, {170, 185}};
+    for (const auto &g : galaxies)
+        for (int dy = -3; dy <= 3; dy++)
+            for (int dx = -7; dx <= 7; dx++) {
+                double u = (dx + dy * 0.8) / 7.0, v = (dy - dx * 0.25) / 2.2;
+                double glow = 1 - (u * u + v * v);
+                if (glow > 0)
+                    put_wrapped(picture, g[0] + dx, g[1] + dy,
+                                colour(mix(pixel(picture, g[0] + dx, (g[1] + dy + SCREEN_H_PX) %
+                                                                         SCREEN_H_PX),
+                                           {200, 190, 255}, glow * 0.45)));
+            }
     save_picture(picture, path);
 }
 
-// Near layer: sparse bright stars and a few rocks on transparency, in compact clusters.
+// Near layer: sparse bright stars and drifting rocks on transparency, in compact clusters.
 static void near_layer(const std::string &path)
 {
     BITMAP *picture = new_picture(SCREEN_W_PX, SCREEN_H_PX, transparent());
     Rng rng{97};
-    for (int i = 0; i < 14; i++) {
+    for (int i = 0; i < 16; i++) {
         int x = 4 + rng.below(SCREEN_W_PX - 8), y = rng.below(SCREEN_H_PX);
         int arm = 1 + rng.below(3);
         Rgb light = i % 3 ? Rgb{210, 225, 255} : Rgb{255, 235, 200};
         for (int d = -arm; d <= arm; d++) {
-            put_wrapped(picture, x + d, y, colour(shade(light, -0.2 * std::abs(d))));
-            put_wrapped(picture, x, y + d, colour(shade(light, -0.2 * std::abs(d))));
+            put_wrapped(picture, x + d, y, colour(shade(light, -0.22 * std::abs(d))));
+            put_wrapped(picture, x, y + d, colour(shade(light, -0.22 * std::abs(d))));
         }
         put_wrapped(picture, x, y, colour(255, 255, 255));
     }
-    static const int rocks[][3] = {{40, 30, 5}, {250, 80, 7}, {140, 150, 4}, {290, 185, 3}};
-    for (int i = 0; i < 4; i++)
+    // The largest rock crosses the bottom edge and carries on at the top.
+    static const int rocks[][3] = {{40, 30, 5}, {250, 80, 7}, {140, 150, 4}, {292, 196, 6},
+                                   {96, 104, 3}, {204, 20, 2}};
+    for (int i = 0; i < 6; i++)
         draw_rock(picture, rocks[i][0], rocks[i][1], rocks[i][2], 300 + i);
     save_picture(picture, path);
 }
 
-// The calm backdrop of the intro, tally and shop: a dark, even sky that keeps text readable.
+// The calm backdrop of the intro, tally and shop: nearly black where the text goes,
+// a planet's edge and a little nebula in the bottom right corner.
 static void backdrop(const std::string &path)
 {
     BITMAP *picture = new_picture(SCREEN_W_PX, SCREEN_H_PX, 0);
-    paint_sky(picture, Sky{{4, 4, 16}, {20, 16, 48}, {36, 40, 80}, 0.6, 23});
+    paint_sky(picture, Sky{{3, 3, 12}, {28, 18, 56}, {50, 60, 110}, 0.55, 23});
+    for (int y = 0; y < SCREEN_H_PX; y++)
+        for (int x = 0; x < SCREEN_W_PX; x++) {
+            // Darker towards the top left, where the tally and the shop print their lines.
+            double calm = std::min(1.0, std::hypot(SCREEN_W_PX - x, SCREEN_H_PX - y) / 300.0);
+            putpixel(picture, x, y, colour(mix(pixel(picture, x, y), {2, 2, 10}, calm * 0.8)));
+        }
     Rng rng{5};
-    sprinkle_stars(picture, rng, 160, 0.45);
-    draw_planet(picture, 290, 215, 70, Rgb{8, 10, 30}, Rgb{60, 80, 150}, 3);
+    sprinkle_stars(picture, rng, 140, 0.4);
+    draw_planet(picture, 300, 230, 80, Rgb{6, 8, 26}, Rgb{60, 90, 170}, 3);
     save_picture(picture, path);
 }
 
-// The rising story: lines of text on transparency, ending with the game's name.
+// The rising story: lines of text on transparency, the ship, and last the game's name.
 static void riser(const std::string &path)
 {
     BITMAP *picture = new_picture(SCREEN_W_PX, RISER_H, transparent());
     static const char *const story[] = {
-        "YEAR 2391.",          "",
-        "THE OUTER COLONIES",  "WENT SILENT ONE",   "BY ONE.",        "",
-        "FROM THE DARK",       "BEYOND NEPTUNE",    "CAME THE SWARM.", "",
-        "ONE STATION STILL",   "STANDS WATCH AT",   "THE EDGE OF THE", "VOID.",
-        "",                    "ONE PILOT.",        "ONE SHIP.",       "",
-        "THE LAST LINE",       "OF DEFENCE IS YOU.",
+        "YEAR 2391.", "", "THE OUTER COLONIES", "FELL SILENT,", "ONE BY ONE.", "-",
+        "OUT OF THE DARK", "BEYOND NEPTUNE", "CAME THE SWARM.", "-",
+        "ONE STATION STILL", "STANDS WATCH AT", "THE EDGE OF THE VOID.", "-",
+        "ONE PILOT.", "ONE SHIP.", "", "THE LAST LINE", "OF DEFENCE", "IS YOU.",
     };
-    Lettering body = plain_lettering(2, Rgb{200, 220, 255});
-    body.bottom = Rgb{120, 150, 230};
-    int y = 40;
+    Lettering body = simple_lettering(2, {220, 232, 255}, {130, 160, 235});
+    int y = 60;
     for (const char *line : story) {
-        draw_lettering_centred(picture, line, SCREEN_W_PX / 2, y, body);
-        y += 22;
+        if (line[0] == '-')
+            draw_divider(picture, CENTRE_X, y + 8, 60, {120, 140, 220});
+        else
+            draw_lettering_centred(picture, line, CENTRE_X, y, body);
+        y += 24;
     }
-    draw_game_name(picture, SCREEN_W_PX / 2, RISER_H - 170);
+    draw_design(picture, Design::ship, CENTRE_X - 24, y + 30, 3);
+    draw_game_name(picture, CENTRE_X, RISER_H - 168);
+    draw_divider(picture, CENTRE_X, RISER_H - 84, 120, {255, 190, 100});
     save_picture(picture, path);
 }
 
-// The title: the logo over a planet's horizon, the menu's area left dark and calm.
+// The title: the logo over a planet's horizon, the menu framed in a calm panel,
+// the ship climbing away from the planet on the right.
 static void title(const std::string &path)
 {
     BITMAP *picture = new_picture(SCREEN_W_PX, SCREEN_H_PX, 0);
-    paint_sky(picture, Sky{{5, 5, 20}, {50, 22, 80}, {110, 90, 200}, 0.9, 31});
+    paint_sky(picture, Sky{{5, 5, 20}, {54, 22, 86}, {110, 90, 200}, 0.9, 31});
     Rng rng{8};
     sprinkle_stars(picture, rng, 260, 0.7);
-    draw_planet(picture, 160, 560, 390, Rgb{10, 14, 40}, Rgb{70, 110, 200}, 9);
-    rectfill(picture, 96, 96, 234, 172, colour(6, 6, 20));
-    rect(picture, 96, 96, 234, 172, colour(60, 70, 130));
-    draw_game_name(picture, SCREEN_W_PX / 2, 14);
+    draw_planet(picture, 60, 330, 190, Rgb{10, 14, 40}, Rgb{70, 110, 200}, 9);
+    // The ship's engine trail: a cone of warm light narrowing as it fades downwards.
+    const int ship_x = 258, ship_y = 136, trail_top = ship_y + 2 * DESIGN_SIZE - 2;
+    for (int i = 0; i < 24; i++) {
+        int half = 3 - i / 8;
+        for (int dx = -half; dx <= half; dx++)
+            add_light(picture, ship_x + DESIGN_SIZE + dx - 1, trail_top + i, {255, 140, 40},
+                      (1.0 - i / 24.0) * (1.0 - std::abs(dx) / 4.0));
+    }
+    draw_design(picture, Design::ship, ship_x, ship_y, 2);
+    draw_panel(picture, MENU_LEFT, MENU_TOP, MENU_RIGHT, MENU_BOTTOM, {90, 110, 200});
+    draw_game_name(picture, CENTRE_X, 12);
     save_picture(picture, path);
 }
 

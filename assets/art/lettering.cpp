@@ -1,9 +1,13 @@
-// Text for the pictures: Allegro's 8x8 font, enlarged with edge smoothing, shaded and outlined.
+// Text for the pictures: Allegro's 8x8 font, set proportionally, enlarged with edge
+// smoothing, shaded top to bottom, outlined and shadowed.
 #include "lettering.h"
 
+#include <algorithm>
 #include <vector>
 
-static const int GLYPH = 8; // Allegro's built-in font is 8x8
+static const int GLYPH = 8;       // Allegro's built-in font is 8x8
+static const int SPACE_WIDTH = 4; // a word space, in font pixels
+static const int LETTER_GAP = 1;  // between two letters, in font pixels
 
 // A one-bit picture of some text.
 struct Mask {
@@ -15,20 +19,48 @@ struct Mask {
     }
 };
 
+// The columns of one glyph that hold ink, as a mask GLYPH high.
+static Mask glyph_mask(char c)
+{
+    BITMAP *scratch = new_picture(GLYPH, GLYPH, makecol24(0, 0, 0));
+    char text[2] = {c, 0};
+    textout_ex(scratch, font, text, 0, 0, makecol24(255, 255, 255), -1);
+    int left = GLYPH, right = -1;
+    for (int y = 0; y < GLYPH; y++)
+        for (int x = 0; x < GLYPH; x++)
+            if (getpixel(scratch, x, y) != makecol24(0, 0, 0)) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+    Mask glyph;
+    glyph.h = GLYPH;
+    glyph.w = right < 0 ? SPACE_WIDTH : right - left + 1;
+    glyph.on.assign(glyph.w * glyph.h, 0);
+    for (int y = 0; right >= 0 && y < GLYPH; y++)
+        for (int x = left; x <= right; x++)
+            glyph.on[y * glyph.w + x - left] = getpixel(scratch, x, y) != makecol24(0, 0, 0);
+    destroy_bitmap(scratch);
+    return glyph;
+}
+
+// The text set with each letter as wide as its ink and a small gap between letters.
 static Mask text_mask(const std::string &text)
 {
+    std::vector<Mask> glyphs;
     Mask mask;
-    mask.w = (int)text.size() * GLYPH;
     mask.h = GLYPH;
+    for (size_t i = 0; i < text.size(); i++) {
+        glyphs.push_back(glyph_mask(text[i]));
+        mask.w += glyphs.back().w + (i + 1 < text.size() ? LETTER_GAP : 0);
+    }
     mask.on.assign(mask.w * mask.h, 0);
-    if (text.empty())
-        return mask;
-    BITMAP *scratch = new_picture(mask.w, mask.h, makecol24(0, 0, 0));
-    textout_ex(scratch, font, text.c_str(), 0, 0, makecol24(255, 255, 255), -1);
-    for (int y = 0; y < mask.h; y++)
-        for (int x = 0; x < mask.w; x++)
-            mask.on[y * mask.w + x] = getpixel(scratch, x, y) != makecol24(0, 0, 0);
-    destroy_bitmap(scratch);
+    int at = 0;
+    for (const Mask &glyph : glyphs) {
+        for (int y = 0; y < GLYPH; y++)
+            for (int x = 0; x < glyph.w; x++)
+                mask.on[y * mask.w + at + x] = glyph.on[y * glyph.w + x];
+        at += glyph.w + LETTER_GAP;
+    }
     return mask;
 }
 
@@ -91,14 +123,38 @@ static bool near_mask(const Mask &mask, int x, int y, int reach)
     return false;
 }
 
-Lettering plain_lettering(int scale, Rgb colour)
+Lettering simple_lettering(int scale, Rgb top, Rgb bottom)
 {
-    return Lettering{scale, colour, colour, 1, Rgb{0, 0, 0}, 1, Rgb{0, 0, 0}};
+    return Lettering{scale, {{0, top}, {1, bottom}}, 1, Rgb{0, 0, 0}, 1, Rgb{0, 0, 0}};
+}
+
+Lettering chrome_lettering(int scale, Rgb sky, Rgb ground)
+{
+    return Lettering{scale,
+                     {{0, {255, 255, 255}}, {0.5, sky}, {0.52, shade(ground, -0.75)},
+                      {0.6, shade(ground, -0.5)}, {1, shade(ground, 0.45)}},
+                     2, {8, 10, 36}, 2, {0, 0, 0}};
+}
+
+// The letters' colour at height t (0 top, 1 bottom) of a line.
+static Rgb shade_at(const std::vector<Shade> &shades, double t)
+{
+    if (shades.empty())
+        return Rgb{255, 255, 255};
+    if (t <= shades.front().at)
+        return shades.front().colour;
+    for (size_t i = 1; i < shades.size(); i++)
+        if (t <= shades[i].at) {
+            double span = shades[i].at - shades[i - 1].at;
+            return mix(shades[i - 1].colour, shades[i].colour,
+                       span > 0 ? (t - shades[i - 1].at) / span : 1);
+        }
+    return shades.back().colour;
 }
 
 int lettering_width(const std::string &text, const Lettering &style)
 {
-    return (int)text.size() * GLYPH * style.scale;
+    return text_mask(text).w * style.scale;
 }
 
 int lettering_height(const Lettering &style)
@@ -117,7 +173,7 @@ void draw_lettering(BITMAP *bitmap, const std::string &text, int x, int y, const
                 continue;
             if (mask.at(mx, my)) {
                 double t = mask.h > 1 ? my / double(mask.h - 1) : 0;
-                putpixel(bitmap, px, py, colour(mix(style.top, style.bottom, t)));
+                putpixel(bitmap, px, py, colour(shade_at(style.shades, t)));
             } else if (style.outline && near_mask(mask, mx, my, style.outline)) {
                 putpixel(bitmap, px, py, colour(style.outline_colour));
             } else if (style.shadow &&

@@ -1,21 +1,32 @@
-// Text for the pictures: Allegro's 8x8 font, enlarged with edge smoothing, shaded and outlined.
+// Text for the pictures: Allegro's 8x8 font, set proportionally, enlarged with edge
+// smoothing, shaded top to bottom, outlined and shadowed.
 #pragma once
 
 #include "paint.h"
 
 #include <string>
+#include <vector>
+
+// One colour stop of the letters' shading: at 0 the top of a line, at 1 its bottom.
+struct Shade {
+    double at;
+    Rgb colour;
+};
 
 struct Lettering {
-    int scale;          // size in multiples of the 8x8 font; even factors are edge-smoothed
-    Rgb top, bottom;    // the letters shade from top to bottom
-    int outline;        // 0: none, else the outline's thickness in pixels
+    int scale;                 // size in multiples of the 8x8 font; even factors are smoothed
+    std::vector<Shade> shades; // stops in rising order
+    int outline;               // 0: none, else the outline's thickness in pixels
     Rgb outline_colour;
-    int shadow;         // 0: none, else the drop shadow's offset down and right
+    int shadow;                // 0: none, else the drop shadow's offset down and right
     Rgb shadow_colour;
 };
 
-// A plain style: one colour, a dark outline and a shadow.
-Lettering plain_lettering(int scale, Rgb colour);
+// One colour shading into another, a one-pixel black outline and shadow.
+Lettering simple_lettering(int scale, Rgb top, Rgb bottom);
+
+// Polished chrome: white sky, a dark horizon line and a light floor.
+Lettering chrome_lettering(int scale, Rgb sky, Rgb ground);
 
 int lettering_width(const std::string &text, const Lettering &style);
 int lettering_height(const Lettering &style);

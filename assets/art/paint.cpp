@@ -157,3 +157,33 @@ std::string entry_file(const std::string &folder, int entry, const char *name)
     std::snprintf(prefix, sizeof prefix, "%02d_", entry);
     return folder + "/" + prefix + name + ".bmp";
 }
+
+void draw_panel(BITMAP *bitmap, int x1, int y1, int x2, int y2, Rgb edge)
+{
+    const double darken = 0.6;
+    for (int y = y1; y <= y2; y++)
+        for (int x = x1; x <= x2; x++)
+            putpixel(bitmap, x, y, colour(shade(pixel(bitmap, x, y), -darken)));
+    rect(bitmap, x1 - 1, y1 - 1, x2 + 1, y2 + 1, colour(shade(edge, -0.6)));
+    rect(bitmap, x1, y1, x2, y2, colour(edge));
+    hline(bitmap, x1 + 1, y1, x2 - 1, colour(shade(edge, 0.5)));
+    // Brighter corners, like polished rivets.
+    int corners[4][2] = {{x1, y1}, {x2, y1}, {x1, y2}, {x2, y2}};
+    for (auto &corner : corners)
+        putpixel(bitmap, corner[0], corner[1], colour(shade(edge, 0.7)));
+}
+
+void draw_divider(BITMAP *bitmap, int centre_x, int y, int half_width, Rgb light)
+{
+    for (int d = -half_width; d <= half_width; d++) {
+        double strength = 1.0 - std::abs(d) / double(half_width + 1);
+        // Over transparency the rule fades into the night blue of the pictures behind it.
+        Rgb was = getpixel(bitmap, centre_x + d, y) == transparent() ? Rgb{8, 8, 24}
+                                                                     : pixel(bitmap, centre_x + d, y);
+        putpixel(bitmap, centre_x + d, y, colour(mix(was, light, strength)));
+    }
+    for (int d = -2; d <= 2; d++) {
+        int reach = 2 - std::abs(d);
+        hline(bitmap, centre_x - reach, y + d, centre_x + reach, colour(shade(light, 0.4)));
+    }
+}

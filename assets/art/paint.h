@@ -51,3 +51,9 @@ void save_picture(BITMAP *bitmap, const std::string &path);
 
 // folder/NN_name.bmp: the number prefix keeps the datafile's entries in catalogue order.
 std::string entry_file(const std::string &folder, int entry, const char *name);
+
+// A framed panel: the picture inside darkened, a light bevel around it.
+void draw_panel(BITMAP *bitmap, int x1, int y1, int x2, int y2, Rgb edge);
+
+// A thin rule that fades out towards both ends, with a small diamond in its middle.
+void draw_divider(BITMAP *bitmap, int centre_x, int y, int half_width, Rgb light);

@@ -8,8 +8,6 @@
 
 static int ink_colour(char key, const std::vector<Ink> &inks)
 {
-    if (key == '.')
-        return transparent();
     for (const Ink &ink : inks)
         if (ink.key == key)
             return colour(ink.colour);
@@ -18,48 +16,36 @@ static int ink_colour(char key, const std::vector<Ink> &inks)
 }
 
 // Plots one letter at (x, y) and, when asked, at its mirror positions within a w x h box.
-static void plot(BITMAP *bitmap, int x0, int y0, int x, int y, int w, int h, bool mirror_x,
-                 bool mirror_y, int c)
+static void plot(BITMAP *bitmap, int x0, int y0, int x, int y, int w, int h,
+                 Symmetry symmetry, int scale, int c)
 {
-    putpixel(bitmap, x0 + x, y0 + y, c);
+    bool mirror_x = symmetry != Symmetry::none, mirror_y = symmetry == Symmetry::quartered;
+    auto block = [&](int px, int py) {
+        rectfill(bitmap, x0 + px * scale, y0 + py * scale, x0 + px * scale + scale - 1,
+                 y0 + py * scale + scale - 1, c);
+    };
+    block(x, y);
     if (mirror_x)
-        putpixel(bitmap, x0 + w - 1 - x, y0 + y, c);
+        block(w - 1 - x, y);
     if (mirror_y)
-        putpixel(bitmap, x0 + x, y0 + h - 1 - y, c);
+        block(x, h - 1 - y);
     if (mirror_x && mirror_y)
-        putpixel(bitmap, x0 + w - 1 - x, y0 + h - 1 - y, c);
+        block(w - 1 - x, h - 1 - y);
 }
 
-static void draw_any(BITMAP *bitmap, int x0, int y0, const std::vector<const char *> &rows,
-                     const std::vector<Ink> &inks, bool mirror_x, bool mirror_y)
+void draw_map(BITMAP *bitmap, int x0, int y0, const PixelMap &map, int scale)
 {
-    int half_w = rows.empty() ? 0 : (int)std::strlen(rows[0]);
-    int w = mirror_x ? 2 * half_w : half_w;
-    int h = mirror_y ? 2 * (int)rows.size() : (int)rows.size();
-    for (int y = 0; y < (int)rows.size(); y++) {
-        if ((int)std::strlen(rows[y]) != half_w) {
+    int part_w = map.rows.empty() ? 0 : (int)std::strlen(map.rows[0]);
+    int w = map.symmetry == Symmetry::none ? part_w : 2 * part_w;
+    int h = map.symmetry == Symmetry::quartered ? 2 * (int)map.rows.size() : (int)map.rows.size();
+    for (int y = 0; y < (int)map.rows.size(); y++) {
+        if ((int)std::strlen(map.rows[y]) != part_w) {
             std::fprintf(stderr, "artgen: pixel map row %d has the wrong length\n", y);
             std::exit(1);
         }
-        for (int x = 0; x < half_w; x++)
-            plot(bitmap, x0, y0, x, y, w, h, mirror_x, mirror_y, ink_colour(rows[y][x], inks));
+        for (int x = 0; x < part_w; x++)
+            if (map.rows[y][x] != '.')
+                plot(bitmap, x0, y0, x, y, w, h, map.symmetry, scale,
+                     ink_colour(map.rows[y][x], map.inks));
     }
-}
-
-void draw_map(BITMAP *bitmap, int x, int y, const std::vector<const char *> &rows,
-              const std::vector<Ink> &inks)
-{
-    draw_any(bitmap, x, y, rows, inks, false, false);
-}
-
-void draw_mirrored_map(BITMAP *bitmap, int x, int y, const std::vector<const char *> &rows,
-                       const std::vector<Ink> &inks)
-{
-    draw_any(bitmap, x, y, rows, inks, true, false);
-}
-
-void draw_quartered_map(BITMAP *bitmap, int x, int y, const std::vector<const char *> &rows,
-                        const std::vector<Ink> &inks)
-{
-    draw_any(bitmap, x, y, rows, inks, true, true);
 }

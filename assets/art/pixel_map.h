@@ -10,14 +10,15 @@ struct Ink {
     Rgb colour;
 };
 
-// '.' is transparent; an unknown letter stops the generator with a message.
-void draw_map(BITMAP *bitmap, int x, int y, const std::vector<const char *> &rows,
-              const std::vector<Ink> &inks);
+// How a pixel map is laid out: whole, or one half or quarter mirrored into the rest.
+enum class Symmetry { none, mirrored, quartered };
 
-// The rows give the left half; the right half is its mirror image.
-void draw_mirrored_map(BITMAP *bitmap, int x, int y, const std::vector<const char *> &rows,
-                       const std::vector<Ink> &inks);
+struct PixelMap {
+    Symmetry symmetry;
+    std::vector<const char *> rows;
+    std::vector<Ink> inks;
+};
 
-// The rows give the top-left quarter; the other quarters are its mirror images.
-void draw_quartered_map(BITMAP *bitmap, int x, int y, const std::vector<const char *> &rows,
-                        const std::vector<Ink> &inks);
+// Draws the map with its top-left corner at (x, y), each letter a scale x scale block.
+// '.' is left untouched; an unknown letter stops the generator with a message.
+void draw_map(BITMAP *bitmap, int x, int y, const PixelMap &map, int scale = 1);
