@@ -42,10 +42,7 @@ static void offer_final_score()
 {
     clear_keybuf();
     rest(100);
-    if (high_score_rank(total_points) >= 0) {
-        enter_high_score(high_score_rank(total_points), total_points);
-        show_high_scores();
-    }
+    offer_high_score(total_points);
     clear_keybuf();
     rest(100);
 }

@@ -45,3 +45,6 @@ struct BITMAP;
 void draw_high_score_table(BITMAP *bitmap, int screen_w, int screen_h);
 void show_high_scores();
 void enter_high_score(int place, int score);
+
+// At the end of a game: name entry and the table when the score ranks, else nothing.
+void offer_high_score(int score);

@@ -96,3 +96,13 @@ void enter_high_score(int place, int score)
     save_high_scores();
     destroy_bitmap(page);
 }
+
+// The end of a game: a score that ranks is entered by name, then the table is shown.
+// The place is asked for again when the name is entered, as both ends of play do.
+void offer_high_score(int score)
+{
+    if (high_score_rank(score) >= 0) {
+        enter_high_score(high_score_rank(score), score);
+        show_high_scores();
+    }
+}

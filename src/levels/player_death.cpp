@@ -87,11 +87,7 @@ static void lose_life(DATAFILE *backgrounds, DATAFILE *sprites, DATAFILE *sounds
 static void game_over(DATAFILE *backgrounds, DATAFILE *music)
 {
     clear_keybuf();
-    int place = high_score_rank(total_points);
-    if (place >= 0 && place < HIGH_SCORE_ENTRIES) {
-        enter_high_score(place, total_points);
-        show_high_scores();
-    }
+    offer_high_score(total_points);
     clear_keybuf();
     rest(GAME_OVER_PAUSE_MS);
     show_picture(backgrounds, BG_GAME_OVER);
