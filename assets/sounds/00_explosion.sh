@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Explosion: a low thump under a burst of rumbling noise, gone in under a second.
+# Explosion: a sharp crack, a falling low thump and a rumble that dies away, 0.8 seconds.
 set -euo pipefail
 out=$1
+rate=22050
 sox -R -m \
-  "|sox -R -n -r 22050 -c 1 -p synth 0.8 brownnoise fade q 0.005 0.8 0.7 lowpass 1800 gain -2" \
-  "|sox -R -n -r 22050 -c 1 -p synth 0.35 sine 140-35 fade q 0.002 0.35 0.3" \
+  "|sox -R -n -r $rate -c 1 -p synth 0.06 whitenoise fade q 0 0.06 0.05 gain -4" \
+  "|sox -R -n -r $rate -c 1 -p synth 0.4 sine 150-38 fade q 0.002 0.4 0.34" \
+  "|sox -R -n -r $rate -c 1 -p synth 0.8 brownnoise fade q 0.004 0.8 0.72 gain -6 lowpass 1400" \
   -b 16 "$out" norm -1
