@@ -115,8 +115,8 @@ static void credits(const std::string &folder)
                                  104, Rgb{20, 40, 80});
     save_picture(tools, entry_file(folder, 3, "credits_tools"));
 
-    BITMAP *thanks = credit_slide({"THANK YOU", {"TO THE PEOPLE OF", "ALLEGRO, FREEPATS,", "ABCMIDI,",
-                                                 "SOX AND DEBIAN"}},
+    BITMAP *thanks = credit_slide({"THANKS TO", {"THE PEOPLE OF", "ALLEGRO, FREEPATS,",
+                                                 "ABCMIDI, SOX", "AND DEBIAN"}},
                                   105, Rgb{40, 30, 80});
     save_picture(thanks, entry_file(folder, 4, "credits_thanks"));
 
