@@ -19,7 +19,7 @@ static const int MENU_LEFT = 92, MENU_TOP = 92, MENU_RIGHT = 237, MENU_BOTTOM = 
 static void far_layer(const std::string &path)
 {
     BITMAP *picture = new_picture(SCREEN_W_PX, SCREEN_H_PX, 0);
-    paint_sky(picture, Sky{{6, 6, 22}, {48, 22, 90}, {80, 130, 210}, 1.0, 11});
+    paint_sky(picture, Sky{{5, 5, 20}, {44, 20, 84}, {70, 115, 195}, 0.85, 11});
     Rng rng{42};
     sprinkle_stars(picture, rng, 480, 0.75);
     // A few distant galaxies: faint tilted smudges with a brighter core.
@@ -58,6 +58,14 @@ static void near_layer(const std::string &path)
                                    {96, 104, 3}, {204, 20, 2}};
     for (int i = 0; i < 6; i++)
         draw_rock(picture, rocks[i][0], rocks[i][1], rocks[i][2], 300 + i);
+    // Wisps of dust: small dim clumps, kept compact so the masked copy stays cheap.
+    for (int i = 0; i < 10; i++) {
+        int x = 8 + rng.below(SCREEN_W_PX - 16), y = rng.below(SCREEN_H_PX);
+        for (int grain = 0; grain < 7; grain++) {
+            int gx = x + rng.below(5) - 2, gy = y + rng.below(3) - 1;
+            put_wrapped(picture, gx, gy, colour(mix({70, 60, 120}, {150, 140, 200}, rng.unit())));
+        }
+    }
     save_picture(picture, path);
 }
 

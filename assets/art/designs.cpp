@@ -22,14 +22,14 @@ static const PixelMap SAUCER = {
     {{'D', OUTLINE}, {'C', {90, 220, 255}}, {'W', {220, 250, 255}}, {'L', {140, 230, 220}},
      {'T', {30, 160, 160}}, {'S', {18, 96, 110}}, {'Y', {255, 240, 120}}}};
 
-// A violet bug with claws reaching down and burning eyes.
+// A violet beetle: armoured back, legs splayed, red eyes and mandibles reaching down.
 static const PixelMap INSECTOID = {
     Symmetry::mirrored,
-    {".D....DD", "..D..DPP", "...DDPPL", "D..DPPLL", "PD.DPPPL", ".PDDPPPP", "..DPPQPP",
-     "DDDPQPPP", "PPDPPQPP", "...DPPPQ", "..DPDPPP", ".PD.DERP", "P..DDRRP", "...D.DDQ",
-     "..D..D.D", ".D....D."},
-    {{'D', OUTLINE}, {'P', {150, 80, 210}}, {'L', {215, 160, 255}}, {'Q', {90, 40, 140}},
-     {'E', {255, 230, 120}}, {'R', {255, 60, 60}}}};
+    {".D..DDDD", "D.DDPPPL", ".DDPPPLW", "..DPPPPL", "DDDPPPPQ", "..DQPPPQ", ".DDDQQQD",
+     "D.DPPPDL", ".DDPPDLW", "..DDPDLL", ".D.DDRRD", "D..DERRD", "...DDDDP", "...DPD.D",
+     "..DPD...", "..DD...."},
+    {{'D', OUTLINE}, {'P', {150, 80, 210}}, {'L', {215, 160, 255}}, {'W', {245, 225, 255}},
+     {'Q', {90, 40, 140}}, {'E', {255, 230, 120}}, {'R', {255, 60, 60}}}};
 
 // A slow armoured gunship in crimson plates.
 static const PixelMap HEAVY = {
