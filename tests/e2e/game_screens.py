@@ -1,0 +1,135 @@
+"""What the game's own screens look like, and the steps that lead to them.
+
+Each signature is text that the game draws itself (white 8x8 text at known places) or a sprite
+of its datafile at a known place, so a redrawn picture behind it changes nothing.
+"""
+from harness import JourneyError
+
+# Title menu: the four items and the rows of the ">" cursor.
+MENU_ITEMS = [("New Game", 120, 100), ("High Scores", 110, 120), ("Credits", 130, 140),
+              ("Quit", 140, 160)]
+NEW_GAME, HIGH_SCORES, CREDITS, QUIT = (row for _, _, row in MENU_ITEMS)
+CURSOR_X = 100
+CURSOR_ROWS = [row for _, _, row in MENU_ITEMS]
+
+# Play: the ship's picture and where a level starts it.
+SPR_BULLET = 6
+SPR_SHIP = 11
+SHIP_START_X = 160
+SHIP_Y = 184
+GUN_OFFSETS = (1, 14)
+SHIP_MAX_X = 304
+
+# High score table: the heading, then ten rows of name and score.
+TABLE_HEADING = ("High Scores", 110, 0)
+TABLE_FIRST_ROW = 60
+TABLE_ROW_STEP = 10
+TABLE_NAME_X = 90
+TABLE_SCORE_X = 190
+TABLE_ROWS = 10
+NAME_CELLS = (TABLE_SCORE_X - TABLE_NAME_X) // 8
+SCORE_CELLS = 12
+
+# Name entry.
+ENTRY_HEADING = ("You've got a High Score!!", 40, 0)
+ENTRY_PROMPT = ("Enter your name here:", 60, 50)
+
+# Tally after a completed level.
+MAGENTA = (255, 0, 255)
+BLUE = (0, 0, 255)
+TALLY_READY_Y = 100
+
+INTRO_KEY = "x"   # any key ends the intro's second half; this one does nothing in the menu
+ANY_KEY = "x"
+
+
+def shows_menu(shot):
+    return all(shot.shows_text(x, y, text) for text, x, y in MENU_ITEMS)
+
+
+def cursor_row(shot):
+    """The row of the one ">" in the cursor column, or None when there is not exactly one."""
+    rows = [row for row in CURSOR_ROWS if shot.char_at(CURSOR_X, row) == ">"]
+    return rows[0] if len(rows) == 1 else None
+
+
+def menu_with_cursor(row):
+    return lambda shot: shows_menu(shot) and cursor_row(shot) == row
+
+
+def start_to_menu(game, keep="title-menu"):
+    """Starts the game, presses a key until the intro gives way, and waits for the menu.
+    Keys during the intro's first half are dropped by the game; one in the second half ends
+    it, and the menu follows the final fade."""
+    game.start()
+    game.find_window()
+    return game.wait_for("the title menu", menu_with_cursor(NEW_GAME), timeout=60, keep=keep,
+                         between=lambda: game.tap(INTRO_KEY))
+
+
+def move_cursor(game, key, expected_row, keep=None):
+    """One tap of an arrow key in the menu, and the cursor seen on the expected row."""
+    game.tap(key)
+    return game.wait_for(f"the menu cursor on row {expected_row}",
+                         menu_with_cursor(expected_row), timeout=10, keep=keep)
+
+
+def ship_x(game, shot):
+    """The x at which the ship is drawn on the ship's row, or None when it is not found once."""
+    found = shot.find_sprite_in_row(game.sprite(SPR_SHIP), SHIP_Y)
+    return found[0] if len(found) == 1 else None
+
+
+def shows_ship_at(game, x):
+    return lambda shot: ship_x(game, shot) == x
+
+
+def bullets_above(game, shot, ship_left):
+    """The (x, y) of every bullet drawn in the two gun columns above the ship."""
+    bullet = game.sprite(SPR_BULLET)
+    found = []
+    for offset in GUN_OFFSETS:
+        x = ship_left + offset
+        found += [(x, y) for y in shot.find_sprite_in_column(bullet, x, range(0, SHIP_Y))]
+    return found
+
+
+def new_game(game):
+    """Enter on "New Game" (the cursor must be there) and the play screen's ship at its start."""
+    game.tap("Return")
+    return game.wait_for("the play screen", shows_ship_at(game, SHIP_START_X), keep="play-start")
+
+
+def shows_table(shot):
+    text, x, y = TABLE_HEADING
+    return shot.shows_text(x, y, text) and not shows_menu(shot)
+
+
+def table_rows(shot):
+    """The ten (name, score) rows of the high score screen as read from it."""
+    rows = []
+    for i in range(TABLE_ROWS):
+        y = TABLE_FIRST_ROW + TABLE_ROW_STEP * i
+        name = shot.text_at(TABLE_NAME_X, y, NAME_CELLS).rstrip()
+        score = shot.text_at(TABLE_SCORE_X, y, SCORE_CELLS).strip()
+        rows.append((name, score))
+    return rows
+
+
+def shows_name_entry(shot):
+    return all(shot.shows_text(x, y, text) for text, x, y in (ENTRY_HEADING, ENTRY_PROMPT))
+
+
+def shows_tally(shot):
+    return shot.text_at(0, TALLY_READY_Y, 6) == "Level "
+
+
+def tally_lines(shot):
+    """The first four lines of the tally in their colours, and the white "Level N Ready!" line."""
+    return [shot.text_at(0, 0, 24, MAGENTA).rstrip(), shot.text_at(0, 15, 24, BLUE).rstrip(),
+            shot.text_at(0, 45, 24, BLUE).rstrip(), shot.text_at(0, TALLY_READY_Y, 30).rstrip()]
+
+
+def expect(condition, description):
+    if not condition:
+        raise JourneyError(description)
