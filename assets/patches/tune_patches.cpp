@@ -22,16 +22,28 @@ static const int FIRST_PROGRAM_NUMBER = 1;
 static const char *const DRUM_BLOCK_START = "129-256 begin_multipatch default blank";
 static const char *const DRUM_BLOCK_END = "end_multipatch";
 
+// What the tunes play: each program and drum note with the first tune that plays it.
+struct Needs {
+    std::map<int, std::string> programs;
+    std::map<int, std::string> drum_notes;
+};
+
 // What every tune given on the command line plays, or a message and exit.
-static TuneNeeds scan_tunes(int count, char **paths)
+static Needs scan_tunes(int count, char **paths)
 {
-    TuneNeeds needs;
+    Needs needs;
     for (int i = 0; i < count; i++) {
+        TuneNeeds tune;
         std::string error;
-        if (!scan_midi(paths[i], needs, error)) {
+        if (!scan_midi(paths[i], tune, error)) {
             std::fprintf(stderr, "tune_patches: %s\n", error.c_str());
             std::exit(1);
         }
+        std::string name = fs::path(paths[i]).filename().string();
+        for (int program : tune.programs)
+            needs.programs.emplace(program, name);
+        for (int note : tune.drum_notes)
+            needs.drum_notes.emplace(note, name);
     }
     return needs;
 }
@@ -72,18 +84,18 @@ static std::string link_patch(const fs::path &patch, const fs::path &out_dir)
     return patch.stem().string();
 }
 
-static int write_index(const fs::path &freepats, const fs::path &out_dir, const TuneNeeds &needs)
+static int write_index(const fs::path &freepats, const fs::path &out_dir, const Needs &needs)
 {
     std::map<int, fs::path> tones = numbered_patches(freepats / "Tone_000");
     std::map<int, fs::path> drums = numbered_patches(freepats / "Drum_000");
     std::ostringstream index;
     int missing = 0;
     fs::create_directories(out_dir);
-    for (int program : needs.programs) {
+    for (const auto &[program, tune] : needs.programs) {
         auto found = tones.find(program);
         if (found == tones.end()) {
-            std::fprintf(stderr, "tune_patches: a tune plays General MIDI program %d, "
-                                 "which freepats has no instrument for\n", program);
+            std::fprintf(stderr, "tune_patches: %s plays General MIDI program %d, "
+                                 "which freepats has no instrument for\n", tune.c_str(), program);
             missing++;
             continue;
         }
@@ -92,11 +104,11 @@ static int write_index(const fs::path &freepats, const fs::path &out_dir, const 
     }
     if (!needs.drum_notes.empty())
         index << DRUM_BLOCK_START << '\n';
-    for (int note : needs.drum_notes) {
+    for (const auto &[note, tune] : needs.drum_notes) {
         auto found = drums.find(note);
         if (found == drums.end()) {
-            std::fprintf(stderr, "tune_patches: a tune plays drum note %d, "
-                                 "which freepats has no sound for\n", note);
+            std::fprintf(stderr, "tune_patches: %s plays drum note %d, "
+                                 "which freepats has no sound for\n", tune.c_str(), note);
             missing++;
             continue;
         }
@@ -148,7 +160,7 @@ static bool has_patch(DATAFILE *data, const std::string &name)
     return object && object->type == DAT_ID('P', 'A', 'T', ' ');
 }
 
-static int check_patches(const char *patches_path, const TuneNeeds &needs)
+static int check_patches(const char *patches_path, const Needs &needs)
 {
     DATAFILE *data = load_datafile(patches_path);
     if (!data) {
@@ -163,15 +175,16 @@ static int check_patches(const char *patches_path, const TuneNeeds &needs)
     std::map<int, std::string> programs, drums;
     read_index(std::string(static_cast<const char *>(index->dat), index->size), programs, drums);
     int missing = 0;
-    for (int program : needs.programs)
+    for (const auto &[program, tune] : needs.programs)
         if (!programs.count(program) || !has_patch(data, programs[program])) {
-            std::fprintf(stderr, "tune_patches: %s lacks General MIDI program %d\n",
-                         patches_path, program);
+            std::fprintf(stderr, "tune_patches: %s lacks General MIDI program %d, which %s plays\n",
+                         patches_path, program, tune.c_str());
             missing++;
         }
-    for (int note : needs.drum_notes)
+    for (const auto &[note, tune] : needs.drum_notes)
         if (!drums.count(note) || !has_patch(data, drums[note])) {
-            std::fprintf(stderr, "tune_patches: %s lacks drum note %d\n", patches_path, note);
+            std::fprintf(stderr, "tune_patches: %s lacks drum note %d, which %s plays\n",
+                         patches_path, note, tune.c_str());
             missing++;
         }
     unload_datafile(data);
