@@ -5,6 +5,7 @@
 #include "frame/entries.h"
 #include "frame/state.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -124,19 +125,28 @@ void copy_one_frame()
     benchmark::ClobberMemory();
 }
 
-double SideBySide::subject_mean() const
+static double median(std::vector<double> &samples)
 {
-    return state_.iterations() == 0 ? 0.0 : subject_total_ / state_.iterations();
+    if (samples.empty())
+        return 0.0;
+    auto middle = samples.begin() + samples.size() / 2;
+    std::nth_element(samples.begin(), middle, samples.end());
+    return *middle;
+}
+
+double SideBySide::subject_median()
+{
+    return median(subject_);
 }
 
 void SideBySide::report()
 {
-    double iterations = static_cast<double>(state_.iterations());
-    if (iterations == 0)
-        return;
-    for (const auto &[name, total] : reference_totals_) {
-        state_.counters[name + "_us"] = total / iterations * MICROSECONDS;
-        if (total > 0.0)
-            state_.counters["x_" + name] = subject_total_ / total;
+    double subject = subject_median();
+    state_.counters["median_us"] = subject * MICROSECONDS;
+    for (auto &[name, samples] : references_) {
+        double reference = median(samples);
+        state_.counters[name + "_us"] = reference * MICROSECONDS;
+        if (reference > 0.0)
+            state_.counters["x_" + name] = subject / reference;
     }
 }

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <map>
 #include <string>
+#include <vector>
 
 // The run folder the build stages the datafiles and levels into.
 const char *run_dir();
@@ -40,8 +41,9 @@ void copy_one_frame();
 
 // Times a subject and its references in the same iteration, one after the other, so that
 // drift on a shared machine hits them alike. The subject's time becomes the iteration time
-// (register the benchmark with UseManualTime); each reference is reported as <name>_us, and
-// the subject against it as x_<name>.
+// (register the benchmark with UseManualTime). The counters give medians, which a moment of
+// preemption does not move: the subject's as median_us, each reference's as <name>_us, and
+// the subject against each reference as x_<name>.
 class SideBySide {
 public:
     explicit SideBySide(benchmark::State &state) : state_(state) {}
@@ -49,20 +51,20 @@ public:
     template <class Work> void subject(Work &&work)
     {
         double seconds = time(work);
-        subject_total_ += seconds;
+        subject_.push_back(seconds);
         state_.SetIterationTime(seconds);
     }
 
     template <class Work> void reference(const std::string &name, Work &&work)
     {
-        reference_totals_[name] += time(work);
+        references_[name].push_back(time(work));
     }
 
-    // Puts the mean times and ratios into the benchmark's counters.
+    // Puts the medians and ratios into the benchmark's counters.
     void report();
 
-    // The subject's mean time so far, in seconds.
-    double subject_mean() const;
+    // The subject's median time so far, in seconds.
+    double subject_median();
 
 private:
     template <class Work> static double time(Work &work)
@@ -74,6 +76,6 @@ private:
     }
 
     benchmark::State &state_;
-    double subject_total_ = 0.0;
-    std::map<std::string, double> reference_totals_;
+    std::vector<double> subject_;
+    std::map<std::string, std::vector<double>> references_;
 };
