@@ -10,7 +10,8 @@
 static const int SCREEN_W_PX = 320;
 static const int SCREEN_H_PX = 200;
 static const int CENTRE_X = SCREEN_W_PX / 2;
-static const int RISER_H = 950; // drawn from y 200 up to y -750, where its bottom meets the screen's
+// The riser is drawn from y 200 up to y -750, where its bottom meets the screen's.
+static const int RISER_H = 950;
 
 // The title menu's text lies within these bounds; the panel frames them.
 static const int MENU_LEFT = 92, MENU_TOP = 92, MENU_RIGHT = 237, MENU_BOTTOM = 175;

@@ -178,8 +178,8 @@ void draw_divider(BITMAP *bitmap, int centre_x, int y, int half_width, Rgb light
     for (int d = -half_width; d <= half_width; d++) {
         double strength = 1.0 - std::abs(d) / double(half_width + 1);
         // Over transparency the rule fades into the night blue of the pictures behind it.
-        Rgb was = getpixel(bitmap, centre_x + d, y) == transparent() ? Rgb{8, 8, 24}
-                                                                     : pixel(bitmap, centre_x + d, y);
+        bool clear = getpixel(bitmap, centre_x + d, y) == transparent();
+        Rgb was = clear ? Rgb{8, 8, 24} : pixel(bitmap, centre_x + d, y);
         putpixel(bitmap, centre_x + d, y, colour(mix(was, light, strength)));
     }
     for (int d = -2; d <= 2; d++) {

@@ -19,7 +19,7 @@ const int RIGHT_GUN_COLUMN = 14;
 const int GUN_BARREL_ROWS = 8;
 const int RISER_LOWEST_Y = -750; // the intro slides the riser up to here
 const int RISER_MAX_H = 1000;
-const double SEAM_FACTOR = 3.0;  // a seam may step at most this many times the usual row step
+const double SEAM_FACTOR = 2.0;  // a seam may step at most this many times the usual row step
 const double SEAM_FLOOR = 1.0;   // plus this many colour levels
 
 struct Loaded {
@@ -42,7 +42,8 @@ bool is_transparent(BITMAP *b, int x, int y)
     return getpixel(b, x, y) == bitmap_mask_color(b);
 }
 
-// Mean colour difference between two rows, per channel in 0..255 levels; transparency counts as black.
+// Mean colour difference between two rows, per channel in 0..255 levels;
+// transparency counts as black.
 double row_difference(BITMAP *b, int row_a, int row_b)
 {
     long total = 0;
@@ -226,7 +227,7 @@ TEST(Assets, SoundsAreShortSixteenBitSamples)
         return sounds.sample(entry)->len / double(sounds.sample(entry)->freq);
     };
     EXPECT_LT(seconds(SND_EXPLOSION), 1.0);
-    EXPECT_LT(seconds(SND_SHOT), 0.25) << "a shot must end before the next one, a quarter second on";
+    EXPECT_LT(seconds(SND_SHOT), 0.25) << "a shot must end before the next, a quarter second on";
 }
 
 TEST(Assets, InstrumentPatchesAreStaged)
