@@ -16,7 +16,9 @@ static const int LEVEL_ROW = 165;
 static const int GLYPH = 8;           // the game prints its numbers in the 8x8 font
 static const int NUMBER_SLOT_W = 30;  // room for three digits and a margin
 
-static const char *const TEAM = "VOID SENTINEL TEAM";
+static const int ROLE_GAP = 6;        // extra space above each role after the first
+static const int SLIDE_ICON_Y = 156;  // where a slide's small pictures sit under its text
+static const char *const TEAM = "ORBITAL FORGE"; // our team, as on the opening card
 
 static const Rgb NAVY = {10, 12, 40};
 static const Rgb PANEL_EDGE = {90, 110, 200};
@@ -75,13 +77,15 @@ static BITMAP *credit_slide(const Slide &slide, uint32_t seed, Rgb cloud)
     BITMAP *picture = starry_screen(seed, cloud);
     draw_panel(picture, 20, 16, SCREEN_W_PX - 21, SCREEN_H_PX - 17, PANEL_EDGE);
     draw_lettering_centred(picture, slide.heading, CENTRE_X, 28, warm_lettering(3));
-    draw_divider(picture, CENTRE_X, 58, 110, PANEL_EDGE);
-    int y = 68;
+    draw_divider(picture, CENTRE_X, 56, 110, PANEL_EDGE);
+    int y = 64;
     for (size_t i = 0; i < slide.lines.size(); i++) {
         // Roles in small gold letters, names and tools in larger light ones.
         bool role = slide.lines[i][0] == '>';
         const char *text = role ? slide.lines[i] + 1 : slide.lines[i];
         if (role) {
+            if (i > 0)
+                y += ROLE_GAP;
             draw_lettering_centred(picture, text, CENTRE_X, y, warm_lettering(1));
             y += 12;
         } else {
@@ -103,11 +107,12 @@ static void credits(const std::string &folder)
 
     BITMAP *code = credit_slide({"PROGRAMMING", {">GAME CODE", TEAM, ">DESIGN AND LEVELS", TEAM}},
                                 102, Rgb{30, 24, 90});
+    draw_design(code, Design::ship, CENTRE_X - DESIGN_SIZE / 2, SLIDE_ICON_Y);
     save_picture(code, entry_file(folder, 1, "credits_code"));
 
     BITMAP *art = credit_slide({"ART & MUSIC", {">PIXEL ART", TEAM, ">MUSIC AND SOUND", TEAM}},
                                103, Rgb{60, 20, 70});
-    enemy_lineup(art, CENTRE_X, 148, 1);
+    enemy_lineup(art, CENTRE_X, SLIDE_ICON_Y, 1);
     save_picture(art, entry_file(folder, 2, "credits_art"));
 
     BITMAP *tools = credit_slide({"MADE WITH", {">GAME LIBRARY", "ALLEGRO 4", ">INSTRUMENTS",
@@ -118,6 +123,7 @@ static void credits(const std::string &folder)
     BITMAP *thanks = credit_slide({"THANKS TO", {"THE PEOPLE OF", "ALLEGRO, FREEPATS,",
                                                  "ABCMIDI, SOX", "AND DEBIAN"}},
                                   105, Rgb{40, 30, 80});
+    draw_planet(thanks, CENTRE_X, SLIDE_ICON_Y + 6, 9, Rgb{30, 10, 30}, Rgb{255, 160, 70}, 5);
     save_picture(thanks, entry_file(folder, 4, "credits_thanks"));
 
     BITMAP *end = starry_screen(106, Rgb{50, 26, 90});
