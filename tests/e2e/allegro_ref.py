@@ -65,13 +65,23 @@ def font_glyphs():
     return glyphs
 
 
+@functools.lru_cache(maxsize=None)
+def _shifts_16():
+    """Where red, green and blue sit in a 16-bit pixel here: without a graphics driver Allegro
+    keeps its default channel order, which need not be the screen's."""
+    lib = _allegro()
+    return {name: ctypes.c_int.in_dll(lib, f"_rgb_{name}_shift_16").value for name in "rgb"}
+
+
 def rgb_of_16bit(value):
-    """The 8-bit red, green and blue of a 5-6-5 pixel value, scaled as Allegro scales them."""
-    red, green, blue = (value >> 11) & 31, (value >> 5) & 63, value & 31
+    """The 8-bit red, green and blue of a 16-bit pixel, scaled as Allegro scales them."""
+    shift = _shifts_16()
+    red, green, blue = ((value >> shift["r"]) & 31, (value >> shift["g"]) & 63,
+                        (value >> shift["b"]) & 31)
     return (red * 255 + 15) // 31, (green * 255 + 31) // 63, (blue * 255 + 15) // 31
 
 
-MASK_16 = 0xF81F  # magenta: the transparent colour of sprites at 16 bits
+MASK_16 = 0xF81F  # magenta, the transparent colour of sprites at 16 bits, in either order
 
 
 class Sprite:
