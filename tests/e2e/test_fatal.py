@@ -1,0 +1,64 @@
+"""Journeys: a missing or damaged file ends the game with its exact message and status 1."""
+import time
+
+import harness
+import game_screens as gs
+
+FATAL_STATUS = 1
+# Allegro ends every message box text with a line feed of its own.
+CANNOT_LOAD = "Cannot load {}: the file is missing or damaged.\n\nOK TO QUIT!\n"
+SCORES_MESSAGE = "Something messy\n\nOK TO QUIT!\n"
+LEVEL_MESSAGE = "Level not found!\n\nOK TO QUIT!\n"
+
+
+class Fatal(harness.JourneyTest):
+
+    def assert_fatal(self, game, message):
+        self.assertEqual(game.wait_exit(), FATAL_STATUS)
+        self.assertEqual(game.messages(), [message])
+
+    def test_missing_sprites_datafile(self):
+        with self.game() as game:
+            game.path("sprites.dat").unlink()
+            game.start()
+            self.assert_fatal(game, CANNOT_LOAD.format("sprites.dat"))
+
+    def test_truncated_backgrounds_datafile(self):
+        with self.game() as game:
+            datafile = game.path("backgrounds.dat")
+            content = datafile.read_bytes()
+            datafile.write_bytes(content[:len(content) // 2])
+            game.start()
+            self.assert_fatal(game, CANNOT_LOAD.format("backgrounds.dat"))
+
+    def test_sounds_datafile_holding_pictures(self):
+        with self.game() as game:
+            game.path("sounds.dat").write_bytes(game.path("sprites.dat").read_bytes())
+            game.start()
+            self.assert_fatal(game, "Cannot use sounds.dat: entry 0 is not a sound.\n\n"
+                                    "OK TO QUIT!\n")
+
+    def test_missing_high_score_file_ends_the_game_before_the_menu(self):
+        with self.game() as game:
+            scores = game.path("highscores.sco")
+            scores.unlink()
+            game.start()
+            game.find_window()
+            deadline = time.monotonic() + harness.DEFAULT_TIMEOUT * 2
+            while game.running() and time.monotonic() < deadline:
+                self.assertFalse(gs.shows_menu(game.screenshot()), "the menu must not appear")
+                game.tap(gs.INTRO_KEY)
+                time.sleep(harness.POLL_SECONDS)
+            self.assert_fatal(game, SCORES_MESSAGE)
+            self.assertFalse(scores.exists(), "the game never creates the score file")
+
+    def test_missing_first_level_at_new_game(self):
+        with self.game() as game:
+            game.path("levels/level1.qlv").unlink(missing_ok=True)
+            gs.start_to_menu(game)
+            game.tap("Return")
+            self.assert_fatal(game, LEVEL_MESSAGE)
+
+
+if __name__ == "__main__":
+    harness.main()
