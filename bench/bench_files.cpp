@@ -92,7 +92,8 @@ private:
     std::string folder_;
 };
 
-static void BM_LoadHighScores(benchmark::State &state)
+// Runs `work` once per iteration with a fresh score folder as the working directory.
+template <class Work> static void in_score_folder(benchmark::State &state, Work work)
 {
     ScoreFolder folder;
     if (!folder.ready()) {
@@ -100,7 +101,12 @@ static void BM_LoadHighScores(benchmark::State &state)
         return;
     }
     for (auto _ : state)
-        load_high_scores();
+        work();
+}
+
+static void BM_LoadHighScores(benchmark::State &state)
+{
+    in_score_folder(state, load_high_scores);
 }
 BENCHMARK(BM_LoadHighScores)->UseRealTime()->Unit(benchmark::kMicrosecond);
 
@@ -108,12 +114,6 @@ BENCHMARK(BM_LoadHighScores)->UseRealTime()->Unit(benchmark::kMicrosecond);
 // the disk's flush dominates.
 static void BM_SaveHighScores(benchmark::State &state)
 {
-    ScoreFolder folder;
-    if (!folder.ready()) {
-        state.SkipWithError("cannot make a temporary folder for the score file");
-        return;
-    }
-    for (auto _ : state)
-        save_high_scores();
+    in_score_folder(state, save_high_scores);
 }
 BENCHMARK(BM_SaveHighScores)->UseRealTime()->Unit(benchmark::kMicrosecond);

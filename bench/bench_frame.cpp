@@ -79,6 +79,8 @@ static ReferenceFrame plan_reference_frame(DATAFILE *sprites)
             add(PLAIN_SPRITE, enemy.sprite, ex, ey);
             continue;
         }
+        if (explosion_timer[i] <= 0)
+            continue;
         ExplosionStage stage = explosion_stage(explosion_timer[i]);
         add(stage.light < 0 ? PLAIN_SPRITE : LIT_SPRITE, stage.sprite, ex, ey + stage.sink,
             stage.light);

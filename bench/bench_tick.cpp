@@ -67,8 +67,9 @@ static void restore(const PlaySnapshot &s)
 // recycled; one pass of bullets against enemies and one of shots against the ship.
 static const double EXIT_Y = 205.0, CONTACT_GATE_Y = 150.0, SHOT_GONE_Y = 206.0;
 static const double BULLET_GONE_Y = -5.0, SHOT_SPEED = 2.0, BULLET_SPEED = 3.0;
-static const double BOX = 16.0, REACH = 15.0;
+static const double BOX = 16.0, REACH = 15.0, SPAWN_STEP = 1.5;
 static const int FIRE_CHANCE = 500, FIRE_NUMBER = 25, POINTS = 10, EXPLOSION_TICKS = 30;
+// Each pattern's typical velocity: its sideways step and its sink per tick (index 0 unused).
 static const double PATTERN_DX[13] = {0, 3, 5, -3, -5, 1, 2, -1, -2, 1, 2, -1, -2};
 static const double PATTERN_DY[13] = {0, 0.2, 0.6, 0.3, 0.6, 1, 2, 1, 2, 1, 2, 1, 2};
 
@@ -120,7 +121,7 @@ static void reference_hit_tests(DATAFILE *sounds)
 static void reference_tick(DATAFILE *sounds)
 {
     fire_cooldown -= fire_cooldown > 0 ? 1 : 0;
-    spawn_countdown = spawn_countdown > 0.0 ? spawn_countdown - 1.5 : 0.0;
+    spawn_countdown = spawn_countdown > 0.0 ? spawn_countdown - SPAWN_STEP : 0.0;
     shield_timer -= shield_timer > 0 ? 1 : 0;
     tick_count--;
     reference_enemies();
