@@ -186,10 +186,13 @@ def verdict(met):
 
 
 def main():
-    if len(sys.argv) not in (2, 3):
-        sys.exit(__doc__.strip().splitlines()[2])
+    usage = next(line for line in __doc__.splitlines() if line.startswith("Usage:"))
+    if len(sys.argv) not in (2, 3) or (len(sys.argv) == 3 and not sys.argv[2].isdigit()):
+        sys.exit(usage)
     run_dir = Path(sys.argv[1]).resolve()
     runs = int(sys.argv[2]) if len(sys.argv) == 3 else DEFAULT_RUNS
+    if runs < 1:
+        sys.exit(usage)
     if not (run_dir / "void-sentinel").is_file():
         sys.exit(f"startup.py: no game in {run_dir} (build it first)")
     os.environ["VS_RUN_DIR"] = str(run_dir)
@@ -212,7 +215,7 @@ def main():
                       f"(peak {peak_mb:.1f} MB)", flush=True)
                 results.append((seconds, menu_mb, play_mb, peak_mb))
             probe.close()
-    except harness.JourneyError as error:
+    except (harness.JourneyError, RuntimeError, OSError) as error:
         sys.exit(f"startup.py: {error}")
 
     raw = statistics.median(r[0] for r in results)
