@@ -341,6 +341,7 @@ protected:
         write_level("second.qlv", "first.qlv");
         set_level_names("first.qlv", "second.qlv");
         key[KEY_ENTER] = 1;
+        set_text_transparent(); // the title menu has always set it before play
     }
 
     void TearDown() override
