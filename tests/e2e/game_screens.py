@@ -3,6 +3,8 @@
 Each signature is text that the game draws itself (white 8x8 text at known places) or a sprite
 of its datafile at a known place, so a redrawn picture behind it changes nothing.
 """
+import time
+
 from harness import JourneyError
 
 # Title menu: the four items and the rows of the ">" cursor.
@@ -67,11 +69,23 @@ def start_to_menu(game, keep="title-menu"):
                          between=lambda: game.tap(INTRO_KEY))
 
 
+# A held arrow moves the cursor again after the menu's 100 ms rest: a second move would show
+# well within this time after the first.
+SECOND_MOVE_SECONDS = 0.3
+
+
 def move_cursor(game, key, expected_row, keep=None):
-    """One tap of an arrow key in the menu, and the cursor seen on the expected row."""
-    game.tap(key)
-    return game.wait_for(f"the menu cursor on row {expected_row}",
-                         menu_with_cursor(expected_row), timeout=10, keep=keep)
+    """One tap of an arrow key in the menu: the cursor leaves its row for the expected one,
+    and only once."""
+    before = cursor_row(game.screenshot())
+    expect(before is not None, "the menu with its cursor is on screen")
+    moved = lambda shot: shows_menu(shot) and cursor_row(shot) not in (None, before)
+    shot = game.press(key, f"the cursor leaving row {before}", moved)
+    expect(cursor_row(shot) == expected_row,
+           f"{key} moved the cursor from {before} to {cursor_row(shot)}, not {expected_row}")
+    time.sleep(SECOND_MOVE_SECONDS)
+    return game.wait_for(f"the cursor staying on row {expected_row}",
+                         menu_with_cursor(expected_row), timeout=0, keep=keep)
 
 
 def ship_x(game, shot):
@@ -96,8 +110,8 @@ def bullets_above(game, shot, ship_left):
 
 def new_game(game):
     """Enter on "New Game" (the cursor must be there) and the play screen's ship at its start."""
-    game.tap("Return")
-    return game.wait_for("the play screen", shows_ship_at(game, SHIP_START_X), keep="play-start")
+    return game.press("Return", "the play screen", shows_ship_at(game, SHIP_START_X),
+                      keep="play-start")
 
 
 def shows_table(shot):

@@ -32,10 +32,11 @@ LAST_DISPLAY = 400
 XMESSAGE_OK_STATUS = 101  # what Allegro expects from xmessage when OK was pressed
 MESSAGE_SEPARATOR = "\x1e"
 TAP_SECONDS = 0.06    # long enough for the polled key state, shorter than a menu's 100 ms rest
-HOLD_SECONDS = 0.2
 TYPE_DELAY_MS = 80
 POLL_SECONDS = 0.2
 DEFAULT_TIMEOUT = 30.0
+PRESS_TIMEOUT = 5.0
+PRESS_TRIES = 3
 
 XMESSAGE_STAND_IN = """#!/bin/sh
 # Stands in for xmessage: records the message text (the last argument) and answers OK.
@@ -281,6 +282,33 @@ class Game:
         """Holds a key down for a moment: long enough for the game's polled key state."""
         self.focus()
         self.xdotool("keydown", key, "sleep", str(seconds), "keyup", key)
+
+    def press(self, key, what, check, timeout=PRESS_TIMEOUT, tries=PRESS_TRIES, keep=None):
+        """Taps a key until the screen shows its effect. Screens that poll the held-key state
+        can miss a tap when the game is not scheduled while the key is down (both X events then
+        reach it together); a second tap is only sent when no effect was seen, so use it where
+        one more tap after a slow but seen first one would do no harm."""
+        for attempt in range(1, tries + 1):
+            self.tap(key)
+            try:
+                return self.wait_for(what, check, timeout=timeout, keep=keep)
+            except JourneyError:
+                if attempt == tries or not self.running():
+                    raise
+                print(f"{key} had no visible effect ({what}); pressing it again",
+                      file=sys.stderr)
+
+    def press_to_exit(self, key, timeout=PRESS_TIMEOUT, tries=PRESS_TRIES):
+        """Taps a key that should end the game until it does; returns the exit status."""
+        for attempt in range(1, tries + 1):
+            self.tap(key)
+            try:
+                self.status = self.process.wait(timeout)
+                return self.status
+            except subprocess.TimeoutExpired:
+                if attempt == tries:
+                    raise JourneyError(f"{key} did not end the game after {tries} taps")
+                print(f"{key} did not end the game; pressing it again", file=sys.stderr)
 
     def key_down(self, key):
         self.focus()

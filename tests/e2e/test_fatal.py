@@ -13,8 +13,8 @@ LEVEL_MESSAGE = "Level not found!\n\nOK TO QUIT!\n"
 
 class Fatal(harness.JourneyTest):
 
-    def assert_fatal(self, game, message):
-        self.assertEqual(game.wait_exit(), FATAL_STATUS)
+    def assert_fatal(self, game, message, status=None):
+        self.assertEqual(game.wait_exit() if status is None else status, FATAL_STATUS)
         self.assertEqual(game.messages(), [message])
 
     def test_missing_sprites_datafile(self):
@@ -56,8 +56,7 @@ class Fatal(harness.JourneyTest):
         with self.game() as game:
             game.path("levels/level1.qlv").unlink(missing_ok=True)
             gs.start_to_menu(game)
-            game.tap("Return")
-            self.assert_fatal(game, LEVEL_MESSAGE)
+            self.assert_fatal(game, LEVEL_MESSAGE, game.press_to_exit("Return"))
 
 
 if __name__ == "__main__":

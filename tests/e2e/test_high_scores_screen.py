@@ -31,8 +31,8 @@ class HighScores(harness.JourneyTest):
             gs.start_to_menu(game)
             game.write_scores(TABLE_LATER)
             gs.move_cursor(game, "Down", gs.HIGH_SCORES)
-            game.tap("Return")
-            shot = game.wait_for("the high score table", gs.shows_table, keep="high-scores")
+            shot = game.press("Return", "the high score table", gs.shows_table,
+                              keep="high-scores")
             self.assertEqual(gs.table_rows(shot), rows_of(TABLE_LATER))
 
             game.tap(gs.ANY_KEY)
@@ -40,8 +40,7 @@ class HighScores(harness.JourneyTest):
                           gs.menu_with_cursor(gs.HIGH_SCORES), keep="menu-after-high-scores")
             gs.move_cursor(game, "Up", gs.NEW_GAME)
             gs.move_cursor(game, "Up", gs.QUIT)
-            game.tap("Return")
-            self.assertEqual(game.wait_exit(), QUIT_STATUS)
+            self.assertEqual(game.press_to_exit("Return"), QUIT_STATUS)
             self.assertEqual(game.messages(), [])
 
     def test_banked_score_is_entered_by_name_shown_and_saved(self):
@@ -52,16 +51,14 @@ class HighScores(harness.JourneyTest):
 
             points = POINTS_PER_ENEMY * len(LEVEL)
             with game.holding("space"):
-                game.tap("Return")
+                gs.new_game(game)
                 tally = game.wait_for("the tally", gs.shows_tally, timeout=45, keep="tally")
             self.assertEqual(gs.tally_lines(tally), [
                 f"Points          :  {points}", "Total Points    :+ 0",
                 f"Total Points    : {points}", "Level 2 Ready! Hit [enter] to"])
 
-            game.tap("Return")
-            game.wait_for("the level played again", gs.shows_ship_at(game, gs.SHIP_START_X))
-            game.tap("Escape")
-            game.wait_for("the name entry", gs.shows_name_entry, keep="name-entry")
+            game.press("Return", "the level played again", gs.shows_ship_at(game, gs.SHIP_START_X))
+            game.press("Escape", "the name entry", gs.shows_name_entry, keep="name-entry")
             game.type_text(TYPED_NAME)
             game.screenshot(keep="name-typed")
             game.tap("Return")

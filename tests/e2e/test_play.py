@@ -54,8 +54,8 @@ class Play(harness.JourneyTest):
                 game.wait_for("bullets from both guns", both_guns, timeout=10, keep="firing")
             self.assertEqual(columns, {gs.SHIP_MAX_X + offset for offset in gs.GUN_OFFSETS})
 
-            game.tap("Escape", harness.HOLD_SECONDS)
-            self.assertEqual(game.wait_exit(), 0, "Escape in play ends the game with status 0")
+            self.assertEqual(game.press_to_exit("Escape"), 0,
+                             "Escape in play ends the game with status 0")
             self.assertEqual(game.messages(), [])
             self.assertEqual(game.path("highscores.sco").read_bytes(), scores_before,
                              "no score was banked, so the table is untouched")

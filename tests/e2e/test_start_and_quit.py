@@ -24,8 +24,7 @@ class StartAndQuit(harness.JourneyTest):
             gs.move_cursor(game, "Up", gs.CREDITS)
             gs.move_cursor(game, "Down", gs.QUIT)
 
-            game.tap("Return")
-            self.assertEqual(game.wait_exit(), QUIT_STATUS)
+            self.assertEqual(game.press_to_exit("Return"), QUIT_STATUS)
             self.assertEqual(game.messages(), [])
             self.assertGreater(game.audio_bytes(), 0, "the intro and title tunes reached ALSA")
             self.assertEqual(game.path("highscores.sco").read_bytes(), scores_before)
@@ -41,8 +40,7 @@ class StartAndQuit(harness.JourneyTest):
                                "Allegro's reason stands between the two lines")
 
             gs.move_cursor(game, "Up", gs.QUIT)
-            game.tap("Return")
-            self.assertEqual(game.wait_exit(), QUIT_STATUS)
+            self.assertEqual(game.press_to_exit("Return"), QUIT_STATUS)
             self.assertEqual(len(game.messages()), 1)
 
 
