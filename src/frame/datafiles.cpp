@@ -1,6 +1,7 @@
 // Loading the four datafiles and checking each against its catalogue.
 #include "frame/datafiles.h"
 
+#include "frame/datafile_scan.h"
 #include "frame/entries.h"
 #include "frame/fatal.h"
 #include "frame/state.h"
@@ -62,7 +63,10 @@ std::string check_datafile(const DATAFILE *data, const Catalogue &catalogue)
 
 DATAFILE *load_game_datafile(const Catalogue &catalogue)
 {
-    DATAFILE *data = load_datafile(catalogue.file_name);
+    // Pictures load as stored, so one of the wrong depth is reported instead of converted.
+    set_color_conversion(COLORCONV_NONE);
+    DATAFILE *data =
+        datafile_is_whole(catalogue.file_name) ? load_datafile(catalogue.file_name) : nullptr;
     if (!data)
         fatal_error("Cannot load %s: the file is missing or damaged.\n\nOK TO QUIT!",
                     catalogue.file_name);

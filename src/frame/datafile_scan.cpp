@@ -1,0 +1,72 @@
+// A walk through a datafile's layout before Allegro loads it.
+//
+// The layout, once Allegro's packfile layer has unpacked it: the magic "ALL.", the number of
+// objects, then each object as any number of properties ("prop", the property's type, its size,
+// its bytes) followed by the object's type, its unpacked size, its stored size (negative when
+// the object is packed on its own) and its stored bytes.
+#include "frame/datafile_scan.h"
+
+#include <allegro.h>
+#include <algorithm>
+#include <cstdint>
+
+static const long SKIP_BLOCK = 4096;
+static const long FIELD_BYTES = 4;
+
+// Reads and drops size bytes; false when the file ends first.
+static bool skip_bytes(PACKFILE *file, long size)
+{
+    char block[SKIP_BLOCK];
+    while (size > 0) {
+        long part = std::min(size, SKIP_BLOCK);
+        if (pack_fread(block, part, file) != part)
+            return false;
+        size -= part;
+    }
+    return true;
+}
+
+// A big-endian 32-bit field; false when the file ends first.
+static bool read_field(PACKFILE *file, long &value)
+{
+    unsigned char bytes[FIELD_BYTES];
+    if (pack_fread(bytes, FIELD_BYTES, file) != FIELD_BYTES)
+        return false;
+    unsigned long field = 0;
+    for (unsigned char byte : bytes)
+        field = field << 8 | byte;
+    value = static_cast<int32_t>(static_cast<uint32_t>(field));
+    return true;
+}
+
+// One object with its properties. The game's datafiles hold no nested datafiles, and
+// one would need its own walk, so it counts as damage.
+static bool object_is_whole(PACKFILE *file)
+{
+    long type, property_type, size, unpacked, stored;
+    if (!read_field(file, type))
+        return false;
+    while (type == DAT_PROPERTY) {
+        if (!read_field(file, property_type) || !read_field(file, size) || size < 0 ||
+            !skip_bytes(file, size) || !read_field(file, type))
+            return false;
+    }
+    if (type == DAT_FILE || !read_field(file, unpacked) || !read_field(file, stored) ||
+        unpacked < 0)
+        return false;
+    return skip_bytes(file, stored < 0 ? -stored : stored);
+}
+
+bool datafile_is_whole(const char *file_name)
+{
+    PACKFILE *file = pack_fopen(file_name, F_READ_PACKED);
+    if (!file)
+        return false;
+    long magic, count;
+    bool whole = read_field(file, magic) && magic == DAT_MAGIC && read_field(file, count) &&
+                 count >= 0;
+    for (long i = 0; whole && i < count; i++)
+        whole = object_is_whole(file);
+    pack_fclose(file);
+    return whole;
+}
