@@ -12,6 +12,7 @@ test: deps-test build
 
 bench: deps-test build
 	$(BUILD)/bench/void-sentinel-bench
+	python3 bench/startup.py $(BUILD)/run
 
 screenshots: deps-test build
 	python3 tests/e2e/gallery.py $(BUILD)/run docs/screenshots

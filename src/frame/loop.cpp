@@ -21,23 +21,6 @@ static void count_down_spawn()
         spawn_countdown = 0.0;
 }
 
-// Tick step 15: the bullet pass runs once per active slot; only the first
-// run of a tick can find anything, but it runs only when a bullet flies.
-static void run_bullet_hit_tests(DATAFILE *sounds)
-{
-    for (int i = 0; i < max_bullets; i++)
-        if (bullets[i].active == 1)
-            check_bullet_hits(sounds);
-}
-
-// Tick step 16: each run consumes at most one shot inside the ship.
-static void run_shot_hit_tests(DATAFILE *sounds)
-{
-    for (int i = 0; i < ENEMY_SHOT_SLOTS; i++)
-        if (enemy_shots[i].active == 1)
-            check_shot_hits(sounds);
-}
-
 void run_tick(DATAFILE *sounds)
 {
     handle_player_keys(sounds); // steps 1 to 4

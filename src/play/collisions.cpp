@@ -39,18 +39,19 @@ void check_bullet_hits(DATAFILE *sounds)
     }
 }
 
-void check_shot_hits(DATAFILE *sounds)
+int check_shot_hits(DATAFILE *sounds, int first_slot)
 {
-    for (int slot = 0; slot < ENEMY_SHOT_SLOTS; slot++) {
+    for (int slot = first_slot; slot < ENEMY_SHOT_SLOTS; slot++) {
         Shot &shot = enemy_shots[slot];
-        if (inside_box(shot.x, shot.y, player_x, player_y, HIT_BOX) && shot.active == 1 &&
-            shield_on == 0) {
+        if (shot.active == 1 && shield_on == 0 &&
+            inside_box(shot.x, shot.y, player_x, player_y, HIT_BOX)) {
             player_hit = 1;
             reset_enemy_shot(slot);
             play_sound(sounds, SND_EXPLOSION);
-            return;
+            return slot;
         }
     }
+    return -1;
 }
 
 void check_enemy_contact(int index, DATAFILE *sounds)
@@ -64,6 +65,31 @@ void check_enemy_contact(int index, DATAFILE *sounds)
         player_hit = 1;
     else if (shield_on == 1)
         destroy_enemy(index, sounds);
+}
+
+// Tick step 15: the bullet pass runs once for each bullet slot that is
+// active when reached. The first run settles every hit of the tick (a hit
+// bullet is parked, a hit enemy inactive), so the later runs find nothing:
+// one run whenever any bullet flies gives the same outcome.
+void run_bullet_hit_tests(DATAFILE *sounds)
+{
+    for (int i = 0; i < max_bullets; i++)
+        if (bullets[i].active == 1) {
+            check_bullet_hits(sounds);
+            return;
+        }
+}
+
+// Tick step 16: a run of the shot pass for each shot slot active when the
+// scan reaches it, each run consuming the lowest shot inside the ship. By
+// the time the scan passes a slot every shot inside the ship at or below it
+// has been consumed, so resuming each run after the last shot it consumed
+// consumes the same shots, in the same order, with the same sounds.
+void run_shot_hit_tests(DATAFILE *sounds)
+{
+    int slot = 0;
+    while ((slot = check_shot_hits(sounds, slot)) >= 0)
+        slot++;
 }
 
 void count_down_explosions()

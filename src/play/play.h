@@ -27,9 +27,13 @@ int random_between(int lo, int n);
 
 // ---- Hit tests and explosions ----------------------------------------------
 void check_bullet_hits(DATAFILE *sounds);
-void check_shot_hits(DATAFILE *sounds);
+// Consumes the first enemy shot from first_slot on that is inside the
+// unshielded ship; returns its slot, or -1 when there is none.
+int check_shot_hits(DATAFILE *sounds, int first_slot = 0);
 void check_enemy_contact(int index, DATAFILE *sounds);
-void count_down_explosions();
+void run_bullet_hit_tests(DATAFILE *sounds); // tick step 15
+void run_shot_hit_tests(DATAFILE *sounds);   // tick step 16
+void count_down_explosions();                // tick step 17
 
 // ---- Drawing ---------------------------------------------------------------
 void draw_frame(int x, int y, BITMAP *buffer, BITMAP *far, BITMAP *near, DATAFILE *sprites,

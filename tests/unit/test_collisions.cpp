@@ -5,6 +5,8 @@
 #include "frame/state.h"
 #include "play/play.h"
 
+#include <algorithm>
+
 namespace {
 
 class Hits : public PlayTest {
@@ -146,6 +148,93 @@ TEST_F(Hits, NoBulletPassWithoutAnActiveBullet)
     tick_count = 1;
     run_tick(sounds);
     EXPECT_EQ(enemies[0].done, 0);
+}
+
+// The literal tick steps 15 and 16: one pass per slot active when reached.
+void literal_hit_steps(DATAFILE *sounds)
+{
+    for (int i = 0; i < max_bullets; i++)
+        if (bullets[i].active == 1)
+            check_bullet_hits(sounds);
+    for (int i = 0; i < ENEMY_SHOT_SLOTS; i++)
+        if (enemy_shots[i].active == 1)
+            check_shot_hits(sounds);
+}
+
+struct HitState {
+    Shot bullets[BULLET_SLOTS];
+    Shot shots[ENEMY_SHOT_SLOTS];
+    Enemy enemies[ENEMY_RECORDS];
+    int timers[EXPLOSION_TIMERS];
+    int points, hit;
+};
+
+HitState capture()
+{
+    HitState state;
+    std::copy(bullets, bullets + BULLET_SLOTS, state.bullets);
+    std::copy(enemy_shots, enemy_shots + ENEMY_SHOT_SLOTS, state.shots);
+    std::copy(enemies, enemies + ENEMY_RECORDS, state.enemies);
+    std::copy(explosion_timer, explosion_timer + EXPLOSION_TIMERS, state.timers);
+    state.points = level_points;
+    state.hit = player_hit;
+    return state;
+}
+
+void restore(const HitState &state)
+{
+    std::copy(state.bullets, state.bullets + BULLET_SLOTS, bullets);
+    std::copy(state.shots, state.shots + ENEMY_SHOT_SLOTS, enemy_shots);
+    std::copy(state.enemies, state.enemies + ENEMY_RECORDS, enemies);
+    std::copy(state.timers, state.timers + EXPLOSION_TIMERS, explosion_timer);
+    level_points = state.points;
+    player_hit = state.hit;
+}
+
+bool same(const HitState &a, const HitState &b)
+{
+    auto shot_eq = [](const Shot &x, const Shot &y) {
+        return x.x == y.x && x.active == y.active && x.y == y.y;
+    };
+    for (int i = 0; i < BULLET_SLOTS; i++)
+        if (!shot_eq(a.bullets[i], b.bullets[i]))
+            return false;
+    for (int i = 0; i < ENEMY_SHOT_SLOTS; i++)
+        if (!shot_eq(a.shots[i], b.shots[i]))
+            return false;
+    for (int i = 0; i < ENEMY_RECORDS; i++)
+        if (a.enemies[i].active != b.enemies[i].active || a.enemies[i].done != b.enemies[i].done)
+            return false;
+    return std::equal(a.timers, a.timers + EXPLOSION_TIMERS, b.timers) &&
+           a.points == b.points && a.hit == b.hit;
+}
+
+TEST_F(Hits, OnePassPerTickConsumesWhatThePerSlotPassesWould)
+{
+    srand(2024);
+    for (int round = 0; round < 300; round++) {
+        reset_play_state();
+        max_bullets = 4 + rand() % 7;
+        shield_on = rand() % 4 == 0;
+        enemy_count = rand() % 40;
+        for (int i = 0; i < enemy_count; i++)
+            enemies[i] = Enemy{double(rand() % 300), double(rand() % 190), rand() % 3 != 0,
+                               0, 0, 5, 0, 0, 0};
+        for (int j = 0; j < max_bullets; j++)
+            if (rand() % 2)
+                bullets[j] = Shot{rand() % 320, 1, double(rand() % 200)};
+        for (int k = 0; k < ENEMY_SHOT_SLOTS; k++)
+            if (rand() % 3 == 0)
+                enemy_shots[k] = Shot{150 + rand() % 40, rand() % 4 != 0,
+                                      double(170 + rand() % 40)};
+        HitState start = capture();
+        literal_hit_steps(sounds);
+        HitState literal = capture();
+        restore(start);
+        run_bullet_hit_tests(sounds);
+        run_shot_hit_tests(sounds);
+        ASSERT_TRUE(same(capture(), literal)) << "round " << round;
+    }
 }
 
 } // namespace
