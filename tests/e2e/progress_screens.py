@@ -4,6 +4,8 @@ The tally, the shop and its message screens, the lives screen and the game-over 
 recognised by the picture behind them (compared with the entry of the backgrounds datafile the
 game loaded) and by the text the game draws on it, read glyph by glyph in its exact colour.
 """
+import time
+
 import allegro_ref
 import game_screens as gs
 from harness import JourneyError
@@ -37,6 +39,8 @@ NUMBERS_X = 160
 LIVES_ROW = 65
 LEVEL_ROW = 165
 NUMBER_CELLS = 4
+# Long enough for the menu to have taken an Enter still held.
+MENU_SETTLE_SECONDS = 0.5
 
 # Start values of a new game and of every life.
 START_LIVES = 5
@@ -222,3 +226,51 @@ def leave_lives(game):
     """Enter on the lives screen, and the screen seen gone."""
     lives_screen = shows_lives(game)
     game.press("Return", "the lives screen to go", lambda shot: not lives_screen(shot))
+
+
+def game_over_to_new_game(game):
+    """Enter on the game-over picture, then "New Game". The Enter that leaves the picture is
+    usually still held when the title menu starts, and the menu takes it for "New Game" at
+    once; should the menu stay up instead, a second Enter chooses it."""
+    picture_up = shows_game_over(game)
+    game.press("Return", "the game-over picture left", lambda shot: not picture_up(shot))
+    shot = game.screenshot()
+    if gs.shows_menu(shot):
+        time.sleep(MENU_SETTLE_SECONDS)
+        if gs.shows_menu(game.screenshot()):
+            game.press("Return", "the new game", left_menu)
+
+
+# The killer's flight (pattern 10 from the top-left corner, two pixels a tick): a dive along
+# x = y to x 100, a climb to x 150, then the drop at x 150 four pixels a tick onto the ship.
+# It takes about 105 ticks, well over a second, from the corner to the ship.
+KILLER_SPRITE = 0
+KILLER_PATH = ([(x, x) for x in range(0, 100, 2)] + [(x, 200 - x) for x in range(100, 150, 2)]
+               + [(150, y) for y in range(50, 200, 4)])
+
+
+def killer_progress(game, shot):
+    """How far along its flight the killer is drawn (an index of KILLER_PATH), or None."""
+    sprite = game.sprite(KILLER_SPRITE)
+    for index, (x, y) in enumerate(KILLER_PATH):
+        if shot.sprite_at(sprite, x, y):
+            return index
+    return None
+
+
+def hold_enter_through_one_death(game):
+    """Holds Enter from the lives screen until the killer is seen back nearer its corner than
+    before: the ship died, and the held key passed that death's lives screen at once. The
+    screen is read several times a flight, so no second death can pass unseen; Enter is let go
+    long before the restarted killer reaches the ship."""
+    seen = []
+
+    def restarted(shot):
+        progress = killer_progress(game, shot)
+        if progress is not None:
+            seen.append(progress)
+        return len(seen) >= 2 and seen[-1] < seen[-2]
+
+    with game.holding("Return"):
+        game.wait_for("the killer flying again after a death", restarted, timeout=20)
+    return seen
