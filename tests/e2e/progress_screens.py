@@ -249,6 +249,23 @@ KILLER_PATH = ([(x, x) for x in range(0, 100, 2)] + [(x, 200 - x) for x in range
                + [(150, y) for y in range(50, 200, 4)])
 
 
+# Where a gallery enemy is hit: late in its climb or in its drop, at the columns of the guns.
+HIT_COLUMNS = (146, 148, 150, 170, 172)
+# The unlit explosion frames, drawn where the enemy was hit for its first 15 ticks.
+EXPLOSION_SPRITES = (7, 8, 9, 10)
+HIT_ROWS = range(0, gs.SHIP_Y)
+
+
+def explosion_shown(game, shot):
+    """True when an enemy of a gallery is seen blowing up: it was shot down."""
+    for entry in EXPLOSION_SPRITES:
+        sprite = game.sprite(entry)
+        for x in HIT_COLUMNS:
+            if shot.find_sprite_in_column(sprite, x, HIT_ROWS):
+                return True
+    return False
+
+
 def killer_progress(game, shot):
     """How far along its flight the killer is drawn (an index of KILLER_PATH), or None."""
     sprite = game.sprite(KILLER_SPRITE)
