@@ -26,8 +26,11 @@ SCORE_STEP = 10
 FINAL_SAVES = 3
 
 
-def table_bytes(generation):
-    """What save_loop writes for a generation, in the file's format (a name line, a score line)."""
+def table_bytes(generation, blank=b""):
+    """What save_loop writes for a generation, in the file's format (a name line, a score line);
+    generation 0 is the blank table it starts from."""
+    if generation == 0:
+        return blank
     lines = []
     for i in range(ENTRIES):
         name = f"g{generation}_{i}" + chr(ord("a") + i) * ((generation * 7 + i * 13) % NAME_PAD_SPAN)
@@ -53,7 +56,7 @@ def start_saver(save_loop, folder, *extra):
     return saver, int(first[1])
 
 
-def kill_once(save_loop, folder, rng, tally):
+def kill_once(save_loop, folder, blank, rng, tally):
     """One saver killed after a random moment; returns the generation the file holds."""
     saver, ready = start_saver(save_loop, folder)
     time.sleep(rng.uniform(0, LONGEST_WAIT_S))
@@ -66,7 +69,7 @@ def kill_once(save_loop, folder, rng, tally):
     data = (folder / SCORE_FILE).read_bytes()
     # The kill may land after the rename but before "saved" is printed: then the file is the
     # new table. Anything else, a mix or a cut table, is a failure.
-    if data == table_bytes(last_done):
+    if data == table_bytes(last_done, blank):
         tally["old"] += 1
         return last_done
     if data == table_bytes(last_done + 1):
@@ -89,7 +92,7 @@ def main():
         (folder / SCORE_FILE).write_bytes(blank.read_bytes())
         generation = 0
         for _ in range(kills):
-            held = kill_once(save_loop, folder, rng, tally)
+            held = kill_once(save_loop, folder, blank.read_bytes(), rng, tally)
             if held < generation:
                 fail(f"the table went back from generation {generation} to {held}")
             tally["saves"] += held - generation
