@@ -1,0 +1,179 @@
+"""Journeys: what the game plays, heard through the capture of its ALSA output.
+
+The intro's opening sound and then its tune, the title tune under the menu, and a shot sound
+every quarter second while Space is held. Samples are played at pan 500, which puts them hard
+right; the tunes sound in both channels, so the left channel carries the tunes alone. Without
+a sound device one message box gives Allegro's reason and the game plays on in silence.
+"""
+import statistics
+import sys
+import time
+
+import audio
+import harness
+import game_screens as gs
+
+SOUNDS_DAT = "sounds.dat"
+SND_INTRO = 1
+SND_SHOT = 4
+
+AUDIBLE_DB = -40.0             # any of our tunes or sounds is far louder than this
+INTRO_FIRST_PAUSE = 1.0        # the intro rests a second before the opening sound
+OPENING_PAUSE = 1.0            # and a second with the opening picture before its tune
+# The capture keeps real time only as well as Allegro's mixing thread is woken: a busy
+# machine can drop a tenth of a second or so from it now and then.
+PACING_SLACK = 0.25
+SILENCE_BLOCK = 0.05
+MENU_LISTEN = 2.5              # seconds of the title tune to hear
+TUNE_START_MARGIN = 0.3        # the menu's tune reaches the capture a little after its screen
+
+# One enemy that dives in from the left and never comes right of x 166, and a second one so
+# late that the level cannot end during the journey. From the right edge the guns fire at
+# x 305 and 318: no bullet can hit anything, so no explosion sounds among the shots.
+LEVEL = [(0, 0, 9, 0), (3000, 1, 9, 0)]
+GUN_COLUMNS = {gs.SHIP_MAX_X + offset for offset in gs.GUN_OFFSETS}
+FIRE_HOLD = 1.6                # four shots, then more as the first bullets leave the screen
+AFTER_RELEASE = 0.8
+FIRST_SHOT_WITHIN = 0.5        # the key press takes a moment to reach the game
+WRITE_AHEAD = 0.25             # how far ahead of the clock the capture may be written
+FIRE_DELAY_SECONDS = 15 / 60   # a shot every 15 ticks while a bullet slot is free
+GAP_TOLERANCE = 0.03           # the mixer starts a sample on a 10 ms fragment boundary
+GAP_TOLERANCE_UNDER_LOAD = 0.1
+
+
+# The software MIDI synth finds patches.dat but no digital driver lends it voices: this is
+# Allegro's own reason for it, between the game's two lines (Allegro adds the final newline).
+ALLEGRO_REASON = "Insufficient digital voices available"
+SOUND_BOX = ("Error initialising sound system\n" + ALLEGRO_REASON
+             + "\nPress Ok to continue without sound\n")
+
+
+def play_at_right_edge(game):
+    """Starts the game on the quiet level and moves the ship to the right edge."""
+    game.write_level("level1.qlv", "levels\\level1.qlv", "levels\\level1.qlv", LEVEL)
+    gs.start_to_menu(game)
+    gs.new_game(game)
+    with game.holding("Right"):
+        game.wait_for("the ship at the right edge", gs.shows_ship_at(game, gs.SHIP_MAX_X),
+                      timeout=10)
+
+
+def both_guns_firing(game):
+    return lambda shot: {x for x, _ in gs.bullets_above(game, shot, gs.SHIP_MAX_X)} == GUN_COLUMNS
+
+
+def report(name, levels):
+    print(f"{name}: RMS overall {levels['overall']} dB, left {levels['left']} dB, "
+          f"right {levels['right']} dB", file=sys.stderr)
+
+
+class Sound(harness.JourneyTest):
+
+    def test_intro_plays_its_opening_sound_then_its_tune_and_the_menu_its_own(self):
+        with self.game() as game:
+            game.start()
+            game.find_window()
+            menu_at = []
+
+            def menu_shown(shot):
+                menu_at.append(game.audio_bytes())
+                return gs.shows_menu(shot)
+            # No key is pressed: the whole intro plays.
+            game.wait_for("the title menu after the whole intro", menu_shown, timeout=60,
+                          keep="title-menu")
+            menu_start = audio.seconds(menu_at[-1])
+            time.sleep(MENU_LISTEN + TUNE_START_MARGIN)
+            menu_end = audio.seconds(game.audio_bytes())
+            game.wait_for("the menu still", gs.shows_menu, timeout=5)
+            self.assertEqual(game.messages(), [], "with a sound device no box is shown")
+            game.kill()
+
+            with audio.kept_on_failure(game):
+                capture = audio.Capture(game.audio_file)
+                self.check_intro(capture, menu_start, game.path(SOUNDS_DAT))
+                self.check_menu(capture, menu_start + TUNE_START_MARGIN, menu_end)
+
+    def check_intro(self, capture, menu_start, sounds_dat):
+        """A second of silence, the opening sound alone (hard right) for the picture's second,
+        then the intro tune until the menu."""
+        opening = capture.first_sound(audio.RIGHT)
+        self.assertIsNotNone(opening, "the opening sound was heard")
+        self.assertGreaterEqual(opening, INTRO_FIRST_PAUSE - PACING_SLACK,
+                                "the intro waits a second before its opening sound")
+        tune = capture.first_sound(audio.LEFT)
+        self.assertIsNotNone(tune, "the intro tune was heard")
+        self.assertGreaterEqual(tune - opening, OPENING_PAUSE - PACING_SLACK,
+                                "the tune waits for the opening picture's second")
+        self.assertLess(tune, menu_start, "the tune started in the intro, not the menu")
+        self.assertEqual(capture.silent_blocks(audio.RIGHT, opening, tune, SILENCE_BLOCK), [],
+                         "one long opening sound, not a short effect, until the tune")
+
+        opening_levels = capture.levels(opening, tune)
+        report("intro opening sound", opening_levels)
+        self.assertGreater(opening_levels["right"], AUDIBLE_DB)
+        self.assertEqual(opening_levels["left"], float("-inf"),
+                         "only the (hard right) sample sounds before the tune")
+
+        tune_levels = capture.levels(tune, menu_start)
+        report("intro tune, with the end of the opening sound", tune_levels)
+        self.assertGreater(tune_levels["left"], AUDIBLE_DB)
+        opening_end = opening + audio.datafile_sample(sounds_dat, SND_INTRO).seconds
+        if menu_start - opening_end > SILENCE_BLOCK:
+            report("intro tune alone", capture.levels(opening_end, menu_start))
+
+    def check_menu(self, capture, start, end):
+        """The title tune sounds all the while the menu shows."""
+        report("title menu tune", capture.levels(start, end))
+        middle = (start + end) / 2
+        for first, last in ((start, middle), (middle, end)):
+            self.assertGreater(capture.levels(first, last)["left"], AUDIBLE_DB,
+                               f"the title tune plays on while the menu shows ({first:.2f} s)")
+
+    def test_holding_fire_sounds_a_shot_every_quarter_second(self):
+        with self.game() as game:
+            play_at_right_edge(game)
+            fire_start = audio.seconds(game.audio_bytes())
+            with game.holding("space"):
+                time.sleep(FIRE_HOLD)
+            fire_end = audio.seconds(game.audio_bytes())
+            time.sleep(AFTER_RELEASE)
+            listen_end = audio.seconds(game.audio_bytes())
+            self.assertEqual(game.press_to_exit("Escape"), 0)
+            self.assertEqual(game.messages(), [], "with a sound device no box is shown")
+
+            with audio.kept_on_failure(game):
+                capture = audio.Capture(game.audio_file)
+                shot = audio.datafile_sample(game.path(SOUNDS_DAT), SND_SHOT)
+                shots = capture.onsets(shot, fire_start, listen_end)
+                heard = f"shots heard at {[round(t, 3) for t in shots]}, Space held from " \
+                        f"{fire_start:.3f} to {fire_end:.3f} s"
+                self.assertGreaterEqual(len(shots), 5, f"firing goes on as bullets leave; {heard}")
+                self.assertLess(shots[0] - fire_start, FIRST_SHOT_WITHIN,
+                                f"the first shot follows the key; {heard}")
+                self.assertLessEqual(shots[-1], fire_end + WRITE_AHEAD,
+                                     f"no shot after Space is released; {heard}")
+                first_gaps = audio.gaps(shots[:4])
+                for gap in first_gaps:
+                    self.assertAlmostEqual(gap, FIRE_DELAY_SECONDS,
+                                           delta=GAP_TOLERANCE_UNDER_LOAD, msg=heard)
+                self.assertAlmostEqual(statistics.median(first_gaps), FIRE_DELAY_SECONDS,
+                                       delta=GAP_TOLERANCE,
+                                       msg=f"a shot every quarter second; {heard}")
+
+                report("play with fire held", capture.levels(fire_start, fire_end))
+                report("play without fire", capture.levels(fire_end + WRITE_AHEAD, listen_end))
+
+    def test_without_a_device_one_box_gives_allegros_reason_and_play_goes_on_silently(self):
+        with self.game(sound=False) as game:
+            self.assertTrue(game.path("patches.dat").exists(), "the patches sit beside the game")
+            play_at_right_edge(game)
+            self.assertEqual(game.messages(), [SOUND_BOX])
+            with game.holding("space"):
+                game.wait_for("silent shots from both guns", both_guns_firing(game), timeout=10,
+                              keep="firing-silently")
+            self.assertEqual(game.press_to_exit("Escape"), 0, "play ends as usual with Escape")
+            self.assertEqual(game.messages(), [SOUND_BOX], "the box is shown once only")
+
+
+if __name__ == "__main__":
+    harness.main()
