@@ -31,11 +31,11 @@ FIRST_DISPLAY = 100
 LAST_DISPLAY = 400
 XMESSAGE_OK_STATUS = 101  # what Allegro expects from xmessage when OK was pressed
 MESSAGE_SEPARATOR = "\x1e"
-TAP_SECONDS = 0.06    # long enough for the polled key state, shorter than a menu's 100 ms rest
+TAP_SECONDS = 0.03    # seen by polled key state, well short of the menu's 100 ms rest per key
 TYPE_DELAY_MS = 80
 POLL_SECONDS = 0.2
 DEFAULT_TIMEOUT = 30.0
-PRESS_TIMEOUT = 5.0
+PRESS_TIMEOUT = 3.0
 PRESS_TRIES = 3
 
 XMESSAGE_STAND_IN = """#!/bin/sh

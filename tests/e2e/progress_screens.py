@@ -63,8 +63,10 @@ LEAVE_SHOP = "6"
 GALLERY_PATTERNS = (10, 12)
 GALLERY_GAP = 30
 ENEMY_SPRITES = 5
-# One pattern-10 enemy and nothing else: unshot, it drops onto the ship at x 160 and kills it.
-KILLER = [(0, 0, 10, 0)]
+# A pattern-10 enemy that, unshot, drops onto the ship at x 160 and kills it. The second enemy
+# would come only minutes later: it keeps the level from ending when the game, stalled for a
+# moment, runs the ticks of the killer's touch and of its exit below the screen in one frame.
+KILLER = [(0, 0, 10, 0), (30000, 1, 10, 0)]
 # A level that ends the moment it is loaded.
 EMPTY = []
 
