@@ -1,7 +1,8 @@
 """What the game sounded like: the audio captured through ALSA's file plugin, read back.
 
 The capture is 16-bit little-endian stereo at 44100 Hz and keeps close to real time, so a
-moment of a journey maps to a byte offset (the capture's size noted at that moment). Levels
+moment of a journey maps to a byte offset (the capture's size noted at that moment); on a busy
+machine Allegro's mixing thread can fall behind and drop a tenth of a second now and then. Levels
 come from sox's `stats` over a time window; where a sample starts is found by correlating the
 capture with the sample itself, read from the sounds.dat the game loaded.
 """
@@ -20,7 +21,6 @@ RATE = 44100
 BYTES_PER_FRAME = 4          # two channels of 16 bits
 BYTES_PER_SECOND = RATE * BYTES_PER_FRAME
 LEFT, RIGHT = 0, 1
-CHANNEL_NAMES = ("left", "right")
 FULL_SCALE = 32768
 SOX_CAPTURE_FORMAT = ["-t", "raw", "-r", str(RATE), "-e", "signed", "-b", "16", "-c", "2", "-L"]
 SOX_FLOAT_MONO = ["-t", "raw", "-e", "floating-point", "-b", "32", "-c", "1"]

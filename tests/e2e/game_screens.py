@@ -37,6 +37,7 @@ ENTRY_HEADING = ("You've got a High Score!!", 40, 0)
 ENTRY_PROMPT = ("Enter your name here:", 60, 50)
 
 # Tally after a completed level.
+BLACK = (0, 0, 0)
 MAGENTA = (255, 0, 255)
 BLUE = (0, 0, 255)
 TALLY_READY_Y = 100
@@ -62,10 +63,19 @@ def menu_with_cursor(row):
 def start_to_menu(game, keep="title-menu"):
     """Starts the game, presses a key until the intro gives way, and waits for the menu.
     Keys during the intro's first half are dropped by the game; one in the second half ends
-    it, and the menu follows the final fade."""
+    it, and the menu follows the final fade. The first picture of the intro is kept."""
     game.start()
     game.find_window()
-    return game.wait_for("the title menu", menu_with_cursor(NEW_GAME), timeout=60, keep=keep,
+    intro_kept = []
+
+    def menu_keeping_intro(shot):
+        if shows_menu(shot):
+            return cursor_row(shot) == NEW_GAME
+        if not intro_kept and not shot.mostly(BLACK):
+            shot.save_png(game.artifacts / "intro.png")
+            intro_kept.append(shot)
+        return False
+    return game.wait_for("the title menu", menu_keeping_intro, timeout=60, keep=keep,
                          between=lambda: game.tap(INTRO_KEY))
 
 

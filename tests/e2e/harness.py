@@ -368,8 +368,12 @@ class Game:
                 between()
             time.sleep(POLL_SECONDS)
 
-    def audio_bytes(self):
-        return self.audio_file.stat().st_size if self.audio_file.exists() else 0
+    def audio_heard(self):
+        """True when the captured sound holds anything but silence (the driver streams zeros
+        while nothing plays)."""
+        if not self.audio_file.exists():
+            return False
+        return self.audio_file.read_bytes().strip(b"\x00") != b""
 
 
 class JourneyTest(unittest.TestCase):

@@ -63,10 +63,12 @@ LEAVE_SHOP = "6"
 GALLERY_PATTERNS = (10, 12)
 GALLERY_GAP = 30
 ENEMY_SPRITES = 5
-# A pattern-10 enemy that, unshot, drops onto the ship at x 160 and kills it. The second enemy
-# would come only minutes later: it keeps the level from ending when the game, stalled for a
-# moment, runs the ticks of the killer's touch and of its exit below the screen in one frame.
-KILLER = [(0, 0, 10, 0), (30000, 1, 10, 0)]
+# A pattern-10 enemy that, unshot, drops onto the ship at x 160 and kills it. A second one
+# follows it down: still in flight when the first reaches the ship, it keeps the level from
+# ending even when the game, stalled for a moment, runs the ticks of the first one's touch and
+# of its exit below the screen in one frame. (Its delay is short on purpose: a game over leaves
+# the spawn countdown as it was, and the next game's first enemy waits for it.)
+KILLER = [(0, 0, 10, 0), (60, 1, 10, 0)]
 # A level that ends the moment it is loaded.
 EMPTY = []
 

@@ -11,47 +11,47 @@ LEVEL_FILE = "levels\\level1.qlv"
 
 LEFT_KIND, RIGHT_KIND, FIRST_KIND, TARGET_KIND = 0, 3, 4, 2
 # Level entries are (delay, sprite, pattern, extra). The first enemy spawns with the first
-# frame of play, before the journey can look; it flies pattern 8 and drops at x 18, far from
-# the ship. The two the journey watches follow 80 ticks apart (a delay of 120 waits 80 ticks):
-# pattern 5 dives from the left corner along x == y to (50, 50), runs right along y 50 and
-# drops at x 300; pattern 7 dives from the right corner along x + y == 318 to (270, 48), runs
-# left along y 48 and drops at x 20.
-ENTRY_LEVEL = [(0, FIRST_KIND, 8, 0), (120, LEFT_KIND, 5, 0), (120, RIGHT_KIND, 7, 0)]
-LEFT_CORNER_X, RIGHT_CORNER_X = 0, 318
-LEFT_DIVE_END, RIGHT_DIVE_END = 50, 48     # the y at which each dive ends
-LEFT_DROP_X, RIGHT_DROP_X = 300, 20
+# frame of play, before the journey can look; it flies pattern 6 and drops at x 302. The two
+# the journey watches come 200 and 280 ticks later (a delay of d waits 2d/3 ticks), once the
+# ship has moved to x 0, out of the way of their drops and shots: pattern 9 dives from the
+# left corner along x == y to (100, 100), climbs along x + y == 200 to (150, 50) and drops at
+# x 150; pattern 11 dives from the right corner along x + y == 318 to (220, 98), climbs along
+# x - y == 122 to (170, 48) and drops at x 170.
+ENTRY_LEVEL = [(0, FIRST_KIND, 6, 0), (300, LEFT_KIND, 9, 0), (120, RIGHT_KIND, 11, 0)]
+SAFE_X = 0
+RIGHT_CORNER_X = 318
+LEFT_TURN, RIGHT_TURN = (100, 100), (220, 98)
+LEFT_CLIMB_SUM, RIGHT_CLIMB_DIFFERENCE = 200, 122
 
 
 def left_dive(x, y):
-    return x == y <= LEFT_DIVE_END
+    return x == y <= LEFT_TURN[0]
 
 
-def left_beyond(x, y):
-    return y == LEFT_DIVE_END and x > LEFT_DIVE_END or x == LEFT_DROP_X and y > LEFT_DIVE_END
+def left_climb(x, y):
+    return x + y == LEFT_CLIMB_SUM and x > LEFT_TURN[0]
 
 
 def right_dive(x, y):
-    return x + y == RIGHT_CORNER_X and y <= RIGHT_DIVE_END
+    return x + y == RIGHT_CORNER_X and x >= RIGHT_TURN[0]
 
 
-def right_beyond(x, y):
-    return (y == RIGHT_DIVE_END and x < RIGHT_CORNER_X - RIGHT_DIVE_END
-            or x == RIGHT_DROP_X and y > RIGHT_DIVE_END)
+def right_climb(x, y):
+    return x - y == RIGHT_CLIMB_DIFFERENCE and x < RIGHT_TURN[0]
 
 
-PATHS = {LEFT_KIND: ("left", left_dive, left_beyond),
-         RIGHT_KIND: ("right", right_dive, right_beyond)}
+PATHS = {LEFT_KIND: ("left", left_dive, left_climb),
+         RIGHT_KIND: ("right", right_dive, right_climb)}
 
-# An enemy of pattern 11: it dives from the right corner, climbs back to (170, 48) and drops
-# at x 170, into the right gun of a ship that stays at x 160 (bullets at x 174 are inside its
-# box for x 159 to 173). Its shots fall at x 178 or further right, outside the ship. A second
-# enemy follows 400 ticks later: the level goes on, so the frames after the hit are drawn (the
-# hit on a level's last enemy goes straight to the tally). It flies pattern 6 and drops at
-# x 302, away from the ship; by then the journey has let go of the fire key.
-TARGET_LEVEL = [(0, TARGET_KIND, 11, 0), (600, 1, 6, 0)]
+# Four enemies of pattern 11, 80 ticks apart: each dives from the right corner, climbs back
+# to (170, 48) and drops at x 170, into the right gun of a ship that stays at x 160 (bullets
+# at x 174 are inside an enemy's box for x 159 to 173), which destroys it before it reaches
+# the ship. Their shots fall at x 178 or further right, outside the ship. The hit on a
+# level's last enemy goes straight to the tally, so only the first three explosions are drawn.
+TARGETS = 4
+TARGET_LEVEL = [(120, TARGET_KIND, 11, 0)] * TARGETS
 TARGET_DROP_X = 170
 TARGET_COLUMNS = range(TARGET_DROP_X, gs.SHIP_START_X + gs.GUN_OFFSETS[1])
-APPROACH_X = 200           # on its climb towards the gun's columns
 POINTS_PER_ENEMY = 10
 # An explosion is drawn where its enemy was last seen, give or take the few ticks between
 # two screenshots (the enemy drops 2 pixels a tick).
@@ -89,6 +89,9 @@ class Enemies(harness.JourneyTest):
     def test_enemies_enter_at_their_corners_and_fly_their_paths(self):
         with self.game() as game:
             start_level(game, ENTRY_LEVEL)
+            with game.holding("Left"):
+                game.wait_for("the ship at the left edge", gs.shows_ship_at(game, SAFE_X),
+                              timeout=10)
             seen = {kind: [] for kind in PATHS}
 
             def look(view):
@@ -103,59 +106,52 @@ class Enemies(harness.JourneyTest):
                     seen[kind].append((x, y))
                 past = all(seen[kind] and PATHS[kind][2](*seen[kind][-1]) for kind in PATHS)
                 if past:
-                    view.shot.save_png(game.artifacts / "beyond-the-dives.png")
+                    view.shot.save_png(game.artifacts / "climbing.png")
                 return past
-            watch(game, look, what="both enemies past their dives")
+            watch(game, look, what="both enemies climbing after their dives")
 
             self.assertEqual(game.press_to_exit("Escape"), 0)
 
-    def test_a_bullet_destroys_an_enemy_which_explodes_where_it_died(self):
+    def test_bullets_destroy_enemies_which_explode_where_they_died(self):
         with self.game() as game:
             start_level(game, TARGET_LEVEL)
             seen = {}
 
-            def approaching(view):
-                found = view.enemies((TARGET_KIND,))
-                return bool(found) and found[0][1] <= APPROACH_X
-
             def look(view):
                 """Only the right gun's columns are searched, so that screenshots follow each
-                other closely enough to catch the explosion's first, unlit frames."""
+                other closely enough to catch an explosion's first, unlit frames."""
                 enemy = view.in_columns((TARGET_KIND,), TARGET_COLUMNS)
+                explosions = view.in_columns(ps.SPR_EXPLOSIONS, TARGET_COLUMNS)
+                last = seen.pop("enemy", None)
                 if enemy:
                     seen["enemy"] = enemy[0][1:]
-                    return False
-                explosions = view.in_columns(ps.SPR_EXPLOSIONS, TARGET_COLUMNS)
                 if explosions:
-                    seen["explosion"] = explosions[0]
-                elif "enemy" not in seen:
-                    return False       # still on its way to the gun's columns
-                else:
-                    ex, ey = seen["enemy"]
+                    seen["explosion"], seen["last"] = explosions[0], last
+                elif last and not enemy:
+                    # Gone between two looks: its explosion may already be fading.
+                    ex, ey = last
                     warm = view.scene.warm_pixels(ex - EXPLOSION_REACH // 2,
                                                   ey - EXPLOSION_REACH // 2,
                                                   ps.SHIP_SIZE + EXPLOSION_REACH,
                                                   ps.SHIP_SIZE + EXPLOSION_REACH)
-                    self.assertGreaterEqual(warm, WARM_PIXELS_MIN, f"the enemy last seen at "
-                                            f"{seen['enemy']} vanished without an explosion")
-                    seen["explosion"] = ("fading", ex, ey)
-                view.shot.save_png(game.artifacts / "explosion.png")
-                return True
+                    if warm >= WARM_PIXELS_MIN:
+                        seen["explosion"], seen["last"] = ("fading", ex, ey), last
+                if "explosion" in seen:
+                    view.shot.save_png(game.artifacts / "explosion.png")
+                return "explosion" in seen
             with game.holding("space"):
-                watch(game, approaching, what="the enemy on its way to the gun")
-                watch(game, look, what="the enemy and then its explosion")
-                after = ps.PlayView(game, game.screenshot())
-            tally = game.wait_for("the tally", gs.shows_tally, keep="tally")
+                watch(game, look, what="an enemy's explosion in the gun's fire")
+                tally = game.wait_for("the tally", gs.shows_tally, keep="tally")
 
             frame, x, y = seen["explosion"]
-            if "enemy" in seen:
-                ex, ey = seen["enemy"]
+            if seen["last"]:
+                ex, ey = seen["last"]
                 self.assertLessEqual(abs(x - ex) + abs(y - ey), EXPLOSION_REACH,
                                      f"explosion frame {frame} at {(x, y)}, the enemy last seen "
                                      f"at {(ex, ey)}")
-            self.assertEqual(after.enemies((TARGET_KIND,)), [], "the enemy is gone")
-            self.assertEqual(gs.tally_lines(tally)[0], f"Points          :  {POINTS_PER_ENEMY}",
-                             "the destroyed enemy scored")
+            self.assertEqual(gs.tally_lines(tally)[0],
+                             f"Points          :  {POINTS_PER_ENEMY * TARGETS}",
+                             "every enemy was destroyed and scored")
 
     def test_enemy_shots_fall_straight_down(self):
         with self.game() as game:
@@ -176,7 +172,6 @@ class Enemies(harness.JourneyTest):
                     view.shot.save_png(game.artifacts / "enemy-shot.png")
                 return False
             watch(game, look, what="an enemy shot seen twice as it falls")
-            self.assertEqual(game.press_to_exit("Escape"), 0)
 
 
 if __name__ == "__main__":
