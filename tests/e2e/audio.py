@@ -1,10 +1,10 @@
 """What the game sounded like: the audio captured through ALSA's file plugin, read back.
 
 The capture is 16-bit little-endian stereo at 44100 Hz and keeps close to real time, so a
-moment of a journey maps to a byte offset (the capture's size noted at that moment); on a busy
-machine Allegro's mixing thread can fall behind and drop a tenth of a second now and then. Levels
-come from sox's `stats` over a time window; where a sample starts is found by correlating the
-capture with the sample itself, read from the sounds.dat the game loaded.
+moment of a journey maps to a time in the capture (its size noted at that moment); on a busy
+machine Allegro's mixing thread can fall behind and drop a tenth of a second now and then.
+Levels come from sox's `stats` over a time window; where a sample starts is found by
+correlating the capture with the sample itself, read from the sounds.dat the game loaded.
 """
 import array
 import contextlib
@@ -36,9 +36,10 @@ MATCH_THRESHOLD = 0.5
 MIN_ONSET_SPACING = 0.1
 
 
-def seconds(offset):
-    """The capture time of a byte offset (a size noted with Game.audio_bytes())."""
-    return offset / BYTES_PER_SECOND
+def now(game):
+    """How far the game's capture has got, in seconds: the capture time of this moment."""
+    size = game.audio_file.stat().st_size if game.audio_file.exists() else 0
+    return size / BYTES_PER_SECOND
 
 
 class _Sample(ctypes.Structure):

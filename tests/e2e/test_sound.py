@@ -76,14 +76,14 @@ class Sound(harness.JourneyTest):
             menu_at = []
 
             def menu_shown(shot):
-                menu_at.append(game.audio_bytes())
+                menu_at.append(audio.now(game))
                 return gs.shows_menu(shot)
             # No key is pressed: the whole intro plays.
             game.wait_for("the title menu after the whole intro", menu_shown, timeout=60,
                           keep="title-menu")
-            menu_start = audio.seconds(menu_at[-1])
+            menu_start = menu_at[-1]
             time.sleep(MENU_LISTEN + TUNE_START_MARGIN)
-            menu_end = audio.seconds(game.audio_bytes())
+            menu_end = audio.now(game)
             game.wait_for("the menu still", gs.shows_menu, timeout=5)
             self.assertEqual(game.messages(), [], "with a sound device no box is shown")
             game.kill()
@@ -132,12 +132,12 @@ class Sound(harness.JourneyTest):
     def test_holding_fire_sounds_a_shot_every_quarter_second(self):
         with self.game() as game:
             play_at_right_edge(game)
-            fire_start = audio.seconds(game.audio_bytes())
+            fire_start = audio.now(game)
             with game.holding("space"):
                 time.sleep(FIRE_HOLD)
-            fire_end = audio.seconds(game.audio_bytes())
+            fire_end = audio.now(game)
             time.sleep(AFTER_RELEASE)
-            listen_end = audio.seconds(game.audio_bytes())
+            listen_end = audio.now(game)
             self.assertEqual(game.press_to_exit("Escape"), 0)
             self.assertEqual(game.messages(), [], "with a sound device no box is shown")
 
