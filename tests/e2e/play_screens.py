@@ -6,8 +6,8 @@ enters at x 318 with only two of its columns on screen). Full-screen pictures (t
 the game-over picture, the credit slides, the intro's rising picture) are found against the
 game's backgrounds datafile.
 """
-import collections
 import functools
+import re
 
 import allegro_ref
 from screen import SPRITE_TOLERANCE
@@ -49,35 +49,37 @@ SHIELD_BRIGHTENING = 25
 
 
 @functools.lru_cache(maxsize=None)
-def _near_colours(colour, tolerance):
-    """Every 8-bit RGB triple (as bytes) within `tolerance` of `colour` on each channel."""
-    spans = [range(max(0, c - tolerance), min(255, c + tolerance) + 1) for c in colour]
-    return frozenset(bytes((r, g, b)) for r in spans[0] for g in spans[1] for b in spans[2])
+def _colour_pattern(colour, tolerance):
+    """A regular expression that finds, without consuming it, an RGB triple within `tolerance`
+    of `colour` on each channel: the screen's bytes are searched in one pass of the C engine."""
+    ranges = [b"[" + re.escape(bytes([max(0, c - tolerance)])) + b"-"
+              + re.escape(bytes([min(255, c + tolerance)])) + b"]" for c in colour]
+    return re.compile(b"(?=" + b"".join(ranges) + b")", re.DOTALL)
 
 
-def _anchor_candidates(sprite):
-    """The opaque pixels a search may start from: those of the sprite's first columns."""
+def _anchor(sprite):
+    """The pixel a search starts from: the most colourful one of the sprite's first columns
+    (which show even when the sprite sticks out past the right edge), a colour that the dark
+    background is unlikely to share."""
     left = min(dx for dx, _ in sprite.pixels)
-    return [(spot, colour) for spot, colour in sprite.pixels.items()
-            if spot[0] < left + ANCHOR_COLUMNS]
+    candidates = [(spot, colour) for spot, colour in sorted(sprite.pixels.items())
+                  if spot[0] < left + ANCHOR_COLUMNS]
+    return max(candidates, key=lambda item: (max(item[1]) - min(item[1]), sum(item[1])))
 
 
 class Scene:
-    """One screenshot indexed by colour, so that many sprites can be looked for in it."""
+    """One screenshot, searched for sprites and colours."""
 
     def __init__(self, shot):
         self.shot = shot
-        self._index = None
 
-    @property
-    def index(self):
-        """{colour bytes: [screen offsets]}, built on the first search."""
-        if self._index is None:
-            self._index = collections.defaultdict(list)
-            rgb = self.shot.rgb
-            for i in range(self.shot.width * self.shot.height):
-                self._index[rgb[3 * i:3 * i + 3]].append(i)
-        return self._index
+    def places(self, colour, tolerance=ANCHOR_TOLERANCE):
+        """The (x, y) of every pixel within `tolerance` of the colour."""
+        width = self.shot.width
+        offsets = (match.start() for match in _colour_pattern(colour, tolerance).finditer(
+            self.shot.rgb))
+        return [(offset // 3 % width, offset // 3 // width) for offset in offsets
+                if offset % 3 == 0]
 
     def matches(self, sprite, x, y, tolerance=SPRITE_TOLERANCE, min_visible=MIN_VISIBLE):
         """True when every on-screen pixel of the sprite drawn at (x, y) shows its colour and
@@ -98,24 +100,12 @@ class Scene:
             visible += 1
         return visible >= min(min_visible, len(sprite.pixels))
 
-    def _places(self, colour):
-        """The screen offsets of every pixel within ANCHOR_TOLERANCE of the colour."""
-        return [i for near in _near_colours(colour, ANCHOR_TOLERANCE)
-                for i in self.index.get(near, ())]
-
     def find(self, sprite, tolerance=SPRITE_TOLERANCE, min_visible=MIN_VISIBLE):
-        """Every (x, y) at which the sprite is drawn, sorted. The search starts from the pixel
-        of the sprite's first columns whose colour the screen shows least often."""
-        width = self.shot.width
-        (adx, ady), places = min(((spot, self._places(colour))
-                                  for spot, colour in _anchor_candidates(sprite)),
-                                 key=lambda item: len(item[1]))
-        found = set()
-        for i in places:
-            x, y = i % width - adx, i // width - ady
-            if self.matches(sprite, x, y, tolerance, min_visible):
-                found.add((x, y))
-        return sorted(found)
+        """Every (x, y) at which the sprite is drawn, sorted."""
+        (adx, ady), colour = _anchor(sprite)
+        found = {(px - adx, py - ady) for px, py in self.places(colour)}
+        return sorted(spot for spot in found if self.matches(sprite, *spot, tolerance,
+                                                             min_visible))
 
     def find_each(self, sprites, indices):
         """[(index, x, y)] for every sprite of `indices` found, in index order."""
