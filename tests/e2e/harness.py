@@ -19,9 +19,10 @@ from pathlib import Path
 import allegro_ref
 from screen import Screen
 
-RUN_DIR = Path(os.environ.get("VS_RUN_DIR", "build/run")).resolve()
-ARTIFACTS = Path(os.environ.get("VS_ARTIFACTS", "build/e2e-artifacts")).resolve()
+# ctest passes all three; run by hand, a journey uses the default build folder of the tree.
 SOURCE_DIR = Path(os.environ.get("VS_SOURCE_DIR", Path(__file__).resolve().parents[2]))
+RUN_DIR = Path(os.environ.get("VS_RUN_DIR", SOURCE_DIR / "build" / "run")).resolve()
+ARTIFACTS = Path(os.environ.get("VS_ARTIFACTS", SOURCE_DIR / "build" / "e2e-artifacts")).resolve()
 
 GAME_BINARY = "void-sentinel"
 WINDOW_NAME = "^Void Sentinel$"
@@ -141,7 +142,6 @@ class Game:
         self.window = None
         self.last_shot = None
         self.status = None
-        self.started = None
         self._set_up_environment(sound)
 
     def _set_up_environment(self, sound):
@@ -203,7 +203,6 @@ class Game:
         self.process = subprocess.Popen([str(self.run_dir / GAME_BINARY)], cwd=self.run_dir,
                                         env=self.env, stdout=self.stdout, stderr=self.stderr,
                                         stdin=subprocess.DEVNULL, start_new_session=True)
-        self.started = time.monotonic()
         return self
 
     def running(self):
