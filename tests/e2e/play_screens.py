@@ -1,10 +1,9 @@
-"""What play and the pictures around it look like on a screenshot.
+"""What play looks like on a screenshot, and where the intro's rising picture stands.
 
 Enemies, their shots, the explosions and the player's bullets are found against the sprites of
-the datafile the game loaded, allowing a sprite to stick out past the screen's edge (an enemy
-enters at x 318 with only two of its columns on screen). Full-screen pictures (the lives screen,
-the game-over picture, the credit slides, the intro's rising picture) are found against the
-game's backgrounds datafile.
+the datafile the game loaded, allowing a sprite to stick out past a side edge (an enemy enters
+at x 318 with only two of its columns on screen). The intro's rising picture is placed against
+the game's backgrounds datafile.
 """
 import functools
 import re
@@ -17,13 +16,12 @@ SPR_ENEMY_SHOT = 5
 SPR_BULLET = 6
 SPR_EXPLOSIONS = (7, 8, 9, 10)
 SPR_SHIP = 11
+SPR_SHIELD = 12
 SHIELD_OFFSET = 8          # the shield is drawn 8 pixels up and left of the ship's corner
 SHIELD_SIZE = 32
 SHIP_SIZE = 16
 
 BG_CREDITS_FIRST = 0
-BG_LIVES = 6
-BG_GAME_OVER = 7
 BG_BACKDROP = 11
 BG_INTRO_RISER = 12
 
@@ -37,9 +35,6 @@ ANCHOR_COLUMNS = 2
 # screen module's wider tolerance.
 PICTURE_TOLERANCE = 2
 ANCHOR_TOLERANCE = PICTURE_TOLERANCE
-PICTURE_STEP = 7           # the grid of sample points a full-screen picture is compared on
-# The lives and game-over pictures carry white numbers or nothing over them.
-PICTURE_SHOWN = 0.97
 # Warm explosion colours: much red, some green, little blue.
 WARM_RED_MIN = 180
 WARM_GREEN_RANGE = (60, 230)
@@ -160,7 +155,7 @@ class PlayView:
     def shield_brightening(self, ship_x, ship_y):
         """How much brighter, on average, the shield's ring around the ship is than the same
         shape of space beside it: near 0 without a shield, well above with one."""
-        shield = self.sprites[12]
+        shield = self.sprites[SPR_SHIELD]
         left, top = ship_x - SHIELD_OFFSET, ship_y - SHIELD_OFFSET
         ring = [(dx, dy) for dx, dy in shield.pixels
                 if not (SHIELD_OFFSET <= dx < SHIELD_OFFSET + SHIP_SIZE
@@ -175,63 +170,11 @@ def _mean_light(shot, left, top, spots):
     return sum(values) / len(values) if values else 0.0
 
 
-def shows_shield(game, shot, ship_x, ship_y):
-    return PlayView(game, shot).shield_brightening(ship_x, ship_y) >= SHIELD_BRIGHTENING
-
-
-# ---- full-screen pictures ---------------------------------------------------------------
+# ---- the intro's rising picture ----------------------------------------------------------
 def backgrounds(game):
     return allegro_ref.datafile_sprites(game.path("backgrounds.dat"))
 
 
-def picture_share(shot, picture, tolerance=PICTURE_TOLERANCE, step=PICTURE_STEP):
-    """The share of sample points at which the screen shows the full-screen picture."""
-    total = shown = 0
-    for y in range(step // 2, shot.height, step):
-        for x in range(step // 2, shot.width, step):
-            total += 1
-            expected = picture.pixels.get((x, y))
-            if expected and all(abs(a - b) <= tolerance
-                                for a, b in zip(shot.pixel(x, y), expected)):
-                shown += 1
-    return shown / total
-
-
-def shows_picture(game, entry, share=PICTURE_SHOWN):
-    """A check for wait_for: the backgrounds entry fills the screen (text over it allowed)."""
-    picture = backgrounds(game)[entry]
-    return lambda shot: picture_share(shot, picture) >= share
-
-
-# The lives screen prints the lives left and the level, in white, from x 160.
-LIVES_AT = (160, 65)
-LEVEL_AT = (160, 165)
-NUMBER_CELLS = 4
-
-
-def lives_screen_numbers(shot):
-    """(lives, level) as printed on the lives screen, or None where no number is read."""
-    def number(at):
-        text = shot.text_at(*at, NUMBER_CELLS).strip()
-        return int(text) if text.isdigit() else None
-    return number(LIVES_AT), number(LEVEL_AT)
-
-
-def shows_lives_screen(game):
-    on_picture = shows_picture(game, BG_LIVES)
-    return lambda shot: on_picture(shot) and None not in lives_screen_numbers(shot)
-
-
-# The shop's first line, white at the top left over the backdrop.
-SHOP_HEADING = ("Welcome to the shop. Here is", 0, 0)
-
-
-def shows_shop(shot):
-    text, x, y = SHOP_HEADING
-    return shot.shows_text(x, y, text)
-
-
-# ---- the intro's rising picture ----------------------------------------------------------
 RISER_TOP = 200            # the rising picture starts with its top edge at the screen's bottom
 RISER_END = -750           # and rises until its top edge is 750 pixels above the screen
 PROFILE_STEP = 2           # every second column is enough to see the picture's rows
