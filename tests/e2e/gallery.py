@@ -32,7 +32,8 @@ RISER_STRIDE = 4
 CREDIT_SLIDE = 2                     # art and music, with the five enemies
 FADE_SETTLE_SECONDS = 0.5            # a cross-fade's last frames come well within this
 
-# A table no gallery game can enter, so that the game over goes straight to its picture.
+# A table no gallery game can enter, so that the game over goes straight to its picture. Each
+# name is one word: the table file is read word by word.
 UNBEATABLE = [(f"Sentinel{rank + 1}", 100000 * (10 - rank)) for rank in range(10)]
 
 # The showcase level, in waves of four that enter 20 ticks apart (a delay of 30). Patterns 10
