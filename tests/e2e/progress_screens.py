@@ -8,7 +8,7 @@ import time
 
 import allegro_ref
 import game_screens as gs
-from harness import JourneyError
+from harness import JourneyError, scores_text
 from screen import WHITE
 
 # Entries of backgrounds.dat behind these screens.
@@ -230,6 +230,25 @@ def leave_lives(game):
     """Enter on the lives screen, and the screen seen gone."""
     lives_screen = shows_lives(game)
     game.press("Return", "the lives screen to go", lambda shot: not lives_screen(shot))
+
+
+def enter_name(game, name, table, keep=None):
+    """Types a name into the box of a new high score, Enter, and checks the table then shown
+    and the file against the expected ten (name, score) entries."""
+    game.wait_for("the name entry", gs.shows_name_entry, keep="name-entry")
+    game.type_text(name)
+    game.tap("Return")
+    shot = game.wait_for("the table with the new entry", gs.shows_table, keep=keep)
+    expect_lines(gs.table_rows(shot), [(n, str(score)) for n, score in table], "the table")
+    if game.path("highscores.sco").read_bytes() != scores_text(table).encode():
+        raise JourneyError("highscores.sco does not hold the table shown")
+
+
+def leave_lives_to_exit(game):
+    """Escape held while Enter leaves the lives screen: play resumes and its first frame ends
+    the game, before the killer can come round again. Returns the exit status."""
+    with game.holding("Escape"):
+        return game.press_to_exit("Return")
 
 
 def game_over_to_new_game(game):

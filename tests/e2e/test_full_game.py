@@ -38,22 +38,16 @@ class FullGame(harness.JourneyTest):
             game.press(ps.LEAVE_SHOP, "play in level 2", ps.shows_play(game), keep="level-2")
 
             ps.lose_lives(game, ps.START_LIVES, 2, keep_first="lives-screen")
-            game.wait_for("the name entry", gs.shows_name_entry, keep="name-entry")
-            game.type_text(NAME)
-            game.tap("Return")
             # 20 points go below Bob's 100 and above Cat's 10.
             expected = TABLE[:2] + [(NAME, score)] + TABLE[2:-1]
-            shot = game.wait_for("the table with the new entry", gs.shows_table,
-                                 keep="high-scores")
-            self.assertEqual(gs.table_rows(shot), [(name, str(n)) for name, n in expected])
+            ps.enter_name(game, NAME, expected, keep="high-scores")
 
             game.tap(gs.ANY_KEY)
             game.wait_for("the game-over picture", ps.shows_game_over(game), keep="game-over")
             # Without Space the new game's first enemy dives into the ship on level 1.
             ps.game_over_to_new_game(game)
             ps.wait_lives(game, ps.START_LIVES, 1, keep="lives-of-new-game")
-            ps.leave_lives(game)
-            self.assertEqual(game.press_to_exit("Escape"), 0)
+            self.assertEqual(ps.leave_lives_to_exit(game), 0)
             self.assertEqual(game.messages(), [])
             self.assertEqual(game.path("highscores.sco").read_bytes(),
                              harness.scores_text(expected).encode())

@@ -61,9 +61,7 @@ class LivesAndGameOver(harness.JourneyTest):
             # Enter held from this lives screen passes the next one: 4 is never shown, 3 is.
             ps.hold_enter_through_one_death(game)
             ps.wait_lives(game, ps.START_LIVES - 2, KILLER_LEVEL, keep="lives-after-held-enter")
-            ps.leave_lives(game)
-
-            self.assertEqual(game.press_to_exit("Escape"), 0)
+            self.assertEqual(ps.leave_lives_to_exit(game), 0)
             self.assertEqual(game.messages(), [])
             self.assertEqual(game.path("highscores.sco").read_bytes(), scores_before,
                              "30 points rank nowhere in this table")
