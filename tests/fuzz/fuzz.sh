@@ -63,9 +63,12 @@ case "${1:-}" in
     build "$2" ;;
   run)
     build "$2"
-    status=0
-    for target in "${TARGETS[@]}"; do run_one "$2" "$target" "$3" || status=1; done
-    exit $status ;;
+    passed=0 failed=0
+    for target in "${TARGETS[@]}"; do
+      if run_one "$2" "$target" "$3"; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
+    done
+    echo "fuzz: $passed passed, $failed failed"
+    [ "$failed" -eq 0 ] ;;
   one)
     out="$2" target="$3"; shift 3
     cd "$out" && exec "./$target" "$@" ;;

@@ -38,6 +38,7 @@ const int PILED_TICKS_MAX = 4;      // a frame now and then runs several ticks, 
 const int PILED_TICKS_ONE_IN = 50;
 const int ITEMS_PER_SHOP_MAX = 3;
 const int INTRO_TINT_OPACITY = 100; // the black tint the intro leaves for lit drawing
+const int DATAFILE_COUNT = 4;       // sprites, backgrounds, sounds, music
 const int EXIT_BROKEN = 1;
 const int EXIT_USAGE = 2;
 
@@ -199,11 +200,12 @@ int main(int argc, char **argv)
 
     GameResources game;
     game.buffer = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
-    game.sprites = load_game_datafile(SPRITES_CATALOGUE);
+    DATAFILE **const slots[] = {&game.sprites, &game.backgrounds, &game.sounds, &game.music};
+    const Catalogue *const catalogues[] = {&SPRITES_CATALOGUE, &BACKGROUNDS_CATALOGUE,
+                                           &SOUNDS_CATALOGUE, &MUSIC_CATALOGUE};
+    for (int i = 0; i < DATAFILE_COUNT; i++)
+        *slots[i] = load_game_datafile(*catalogues[i]);
     sprite_entries = count_entries(game.sprites);
-    game.backgrounds = load_game_datafile(BACKGROUNDS_CATALOGUE);
-    game.sounds = load_game_datafile(SOUNDS_CATALOGUE);
-    game.music = load_game_datafile(MUSIC_CATALOGUE);
     BITMAP *memory_screen = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
     screen = memory_screen;
 
@@ -227,10 +229,8 @@ int main(int argc, char **argv)
     screen = nullptr;
     destroy_bitmap(memory_screen);
     destroy_bitmap(game.buffer);
-    unload_datafile(game.sprites);
-    unload_datafile(game.backgrounds);
-    unload_datafile(game.sounds);
-    unload_datafile(game.music);
+    for (DATAFILE **slot : slots)
+        unload_datafile(*slot);
 
     if (options.ticks >= DEFAULT_TICKS && static_cast<int>(tally.levels_played.size()) < CAMPAIGN_LEVELS) {
         std::printf("FAILED: the run played %zu of the %d levels\n", tally.levels_played.size(),
