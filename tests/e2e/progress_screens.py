@@ -50,10 +50,9 @@ START_SHIELDS = 3
 START_SHIELD_LENGTH = 100
 POINTS_PER_ENEMY = 10
 
-# Shop items: the key, the price and what a purchase adds.
+# Shop items: the key that buys one and its price.
 ITEM_MAX_BULLETS = ("1", 500)
 ITEM_SHIELDS = ("3", 500)
-ITEM_LIFE = ("5", 5000)
 LEAVE_SHOP = "6"
 
 # Enemies that fly into the fire of a ship left at x 160 with Space held: pattern 10 drops at
@@ -122,10 +121,6 @@ def expected_tally(points, total_before, level):
             "               ---------", f"Total Points    : {total_before + points}",
             f"Level {level} Ready! Hit [enter] to", f"proceed to level {level}!",
             "Hit [b] to purchase items", "with your points!"]
-
-
-def on_backdrop(game):
-    return lambda shot: shows_picture(game, shot, BG_BACKDROP)
 
 
 def shows_tally(game):
