@@ -9,6 +9,7 @@ play: deps-play build
 
 test: deps-test build
 	cd $(BUILD) && ctest --output-on-failure -j1
+	scripts/ci-hardening.sh
 
 bench: deps-test build
 	$(BUILD)/bench/void-sentinel-bench

@@ -22,7 +22,7 @@ echo "== sanitizer build in $san_build"
 # Unoptimised: the sanitizer build compiles five times faster so, and its tests mostly wait.
 cmake -S . -B "$san_build" -DVS_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug > /dev/null
 cmake --build "$san_build" -j "$jobs"
-(cd "$san_build" && ctest --output-on-failure -j1 -L 'unit|e2e|install|hardening|soak')
+(cd "$san_build" && ctest --output-on-failure -j1 -L 'unit|e2e|install|hardening|soak|tools')
 
 echo "== fuzzing, $fuzz_seconds s per target"
 tests/fuzz/fuzz.sh run "$fuzz_build" "$fuzz_seconds"

@@ -149,34 +149,9 @@ static std::string campaign_problem(const Chain &chain, const std::set<int> &pat
     return "";
 }
 
-int main(int argc, char **argv)
+// Follows the chain from the first level, prints each level and the campaign's rules.
+static int report_chain(const Options &options, DATAFILE *sounds)
 {
-    Options options = parse_options(argc, argv);
-    install_allegro(SYSTEM_NONE, &errno, atexit);
-    set_color_depth(16); // datafile pictures load as the game has them
-    install_sound(DIGI_NONE, MIDI_NONE, nullptr);
-    if (chdir(game_folder(options.folder).c_str()) != 0) {
-        std::fprintf(stderr, "level_checker: cannot enter %s: %s\n", options.folder,
-                     std::strerror(errno));
-        return EXIT_FAULT;
-    }
-
-    // Level names are relative to the game's folder, as when the game runs.
-    DATAFILE *sounds;
-    if (options.sprite_count > 0) {
-        sprite_entries = options.sprite_count;
-        sounds = silent_sounds();
-    } else {
-        for (const char *file_name : {SPRITES_CATALOGUE.file_name, SOUNDS_CATALOGUE.file_name})
-            if (!exists(file_name)) {
-                std::printf("level_checker: %s has no %s; build the datafiles, or give "
-                            "--sprites N to check without them\n", options.folder, file_name);
-                return EXIT_FAULT;
-            }
-        DATAFILE *sprites = load_game_datafile(SPRITES_CATALOGUE);
-        sprite_entries = count_entries(sprites);
-        sounds = load_game_datafile(SOUNDS_CATALOGUE);
-    }
     std::printf("Level chain in %s from %s, pictures 0 to %d accepted\n\n", options.folder,
                 FIRST_LEVEL_FILE, sprite_entries - 1);
 
@@ -202,4 +177,45 @@ int main(int argc, char **argv)
         std::printf("campaign rules: all met\n");
     }
     return 0;
+}
+
+int main(int argc, char **argv)
+{
+    Options options = parse_options(argc, argv);
+    install_allegro(SYSTEM_NONE, &errno, atexit);
+    set_color_depth(16); // datafile pictures load as the game has them
+    install_sound(DIGI_NONE, MIDI_NONE, nullptr);
+    if (chdir(game_folder(options.folder).c_str()) != 0) {
+        std::fprintf(stderr, "level_checker: cannot enter %s: %s\n", options.folder,
+                     std::strerror(errno));
+        return EXIT_FAULT;
+    }
+
+    // Level names are relative to the game's folder, as when the game runs.
+    DATAFILE *sprites = nullptr;
+    DATAFILE *sounds;
+    bool loaded_sounds = options.sprite_count <= 0;
+    if (!loaded_sounds) {
+        sprite_entries = options.sprite_count;
+        sounds = silent_sounds();
+    } else {
+        for (const char *file_name : {SPRITES_CATALOGUE.file_name, SOUNDS_CATALOGUE.file_name})
+            if (!exists(file_name)) {
+                std::printf("level_checker: %s has no %s; build the datafiles, or give "
+                            "--sprites N to check without them\n", options.folder, file_name);
+                return EXIT_FAULT;
+            }
+        sprites = load_game_datafile(SPRITES_CATALOGUE);
+        sprite_entries = count_entries(sprites);
+        sounds = load_game_datafile(SOUNDS_CATALOGUE);
+    }
+    int status = report_chain(options, sounds);
+    if (sprites)
+        unload_datafile(sprites);
+    if (loaded_sounds)
+        unload_datafile(sounds);
+    else
+        for (int i = 0; i < SOUNDS_COUNT; i++)
+            destroy_sample(static_cast<SAMPLE *>(sounds[i].dat));
+    return status;
 }

@@ -138,6 +138,7 @@ TEST_F(LevelFiles, DamagedOrUnplayableFilesAreRefusedWithTheirReason)
         {"1 a b 0 -1 5 7", "enemy entry 1: sprite -1 is not a picture of sprites.dat (0 to 13)"},
         {"2 a b 0 1 5 7 0 1 13 0", "enemy entry 2: pattern 13 is outside 1 to 12"},
         {"1 a b 0 1 0 0", "enemy entry 1: pattern 0 is outside 1 to 12"},
+        {std::string("0 a\0b c", 7), "the restart file name holds a NUL byte"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(problem_of(c.text), c.reason) << c.text.substr(0, 40);
