@@ -42,6 +42,8 @@ MAGENTA = (255, 0, 255)
 BLUE = (0, 0, 255)
 TALLY_READY_Y = 100
 
+QUIT_STATUS = 1   # "Quit" ends the game with this status
+
 INTRO_KEY = "x"   # any key ends the intro's second half; this one does nothing in the menu
 ANY_KEY = "x"
 
@@ -138,6 +140,18 @@ def table_rows(shot):
         score = shot.text_at(TABLE_SCORE_X, y, SCORE_CELLS).strip()
         rows.append((name, score))
     return rows
+
+
+def visit_high_scores(game, keep=None):
+    """From the menu with its cursor on "New Game": Down and Enter open the high score table,
+    then any key goes back to the menu with the cursor left on "High Scores". Returns the
+    screenshot of the table."""
+    move_cursor(game, "Down", HIGH_SCORES)
+    table = game.press("Return", "the high score table", shows_table, keep=keep)
+    game.tap(ANY_KEY)
+    game.wait_for("the menu with the cursor on High Scores", menu_with_cursor(HIGH_SCORES),
+                  keep=f"menu-after-{keep}" if keep else None)
+    return table
 
 
 def shows_name_entry(shot):

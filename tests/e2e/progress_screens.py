@@ -39,8 +39,9 @@ NUMBERS_X = 160
 LIVES_ROW = 65
 LEVEL_ROW = 165
 NUMBER_CELLS = 4
-# Long enough for the menu to have taken an Enter still held.
-MENU_SETTLE_SECONDS = 0.5
+# The title menu after a game over is read again this long after it showed: it must still be
+# up, waiting for the player's choice, and not have taken the Enter that left the picture.
+MENU_WAITS_SECONDS = 1.0
 
 # Start values of a new game and of every life.
 START_LIVES = 5
@@ -246,17 +247,16 @@ def leave_lives_to_exit(game):
         return game.press_to_exit("Return")
 
 
-def game_over_to_new_game(game):
-    """Enter on the game-over picture, then "New Game". The Enter that leaves the picture is
-    usually still held when the title menu starts, and the menu takes it for "New Game" at
-    once; should the menu stay up instead, a second Enter chooses it."""
-    picture_up = shows_game_over(game)
-    game.press("Return", "the game-over picture left", lambda shot: not picture_up(shot))
-    shot = game.screenshot()
-    if gs.shows_menu(shot):
-        time.sleep(MENU_SETTLE_SECONDS)
-        if gs.shows_menu(game.screenshot()):
-            game.press("Return", "the new game", left_menu)
+def game_over_to_menu(game, keep=None):
+    """Enter on the game-over picture: the title menu follows with its cursor on "New Game"
+    and stays up with no key pressed, waiting for a choice. Returns its screenshot."""
+    waiting = gs.menu_with_cursor(gs.NEW_GAME)
+    game.press("Return", "the title menu after the game over", waiting)
+    time.sleep(MENU_WAITS_SECONDS)
+    shot = game.screenshot(keep=keep)
+    if not (game.running() and waiting(shot)):
+        raise JourneyError("the title menu after the game over did not wait for a choice")
+    return shot
 
 
 # The killer's flight (pattern 10 from the top-left corner, two pixels a tick): a dive along

@@ -2,8 +2,9 @@
 
 The intro is cut short, "New Game" starts level 1, whose enemies all fly into the fire of the
 ship; its tally banks their points, the shop sells an upgrade, level 2's enemy dives into the
-ship until no life is left, the score is entered by name and shown, and the game-over picture
-leads into a new game, which Escape ends.
+ship until no life is left, the score is entered by name and shown, and Enter on the game-over
+picture leads back to the title menu, which waits for a choice; "Quit" there ends the game with
+the new entry saved.
 """
 import harness
 import game_screens as gs
@@ -44,10 +45,9 @@ class FullGame(harness.JourneyTest):
 
             game.tap(gs.ANY_KEY)
             game.wait_for("the game-over picture", ps.shows_game_over(game), keep="game-over")
-            # Without Space the new game's first enemy dives into the ship on level 1.
-            ps.game_over_to_new_game(game)
-            ps.wait_lives(game, ps.START_LIVES, 1, keep="lives-of-new-game")
-            self.assertEqual(ps.leave_lives_to_exit(game), 0)
+            ps.game_over_to_menu(game, keep="menu-after-game-over")
+            gs.move_cursor(game, "Up", gs.QUIT, keep="menu-cursor-quit")
+            self.assertEqual(game.press_to_exit("Return"), gs.QUIT_STATUS)
             self.assertEqual(game.messages(), [])
             self.assertEqual(game.path("highscores.sco").read_bytes(),
                              harness.scores_text(expected).encode())

@@ -16,7 +16,6 @@ LEVEL = [(0, 0, 9, 0), (60, 1, 11, 0)]
 POINTS_PER_ENEMY = 10
 TYPED_NAME = "ABCDEFGHIJKLM"
 NAME_LIMIT = 12
-QUIT_STATUS = 1
 
 
 def rows_of(table):
@@ -30,17 +29,11 @@ class HighScores(harness.JourneyTest):
             game.write_scores(TABLE_AT_START)
             gs.start_to_menu(game)
             game.write_scores(TABLE_LATER)
-            gs.move_cursor(game, "Down", gs.HIGH_SCORES)
-            shot = game.press("Return", "the high score table", gs.shows_table,
-                              keep="high-scores")
+            shot = gs.visit_high_scores(game, keep="high-scores")
             self.assertEqual(gs.table_rows(shot), rows_of(TABLE_LATER))
-
-            game.tap(gs.ANY_KEY)
-            game.wait_for("the menu with the cursor on High Scores",
-                          gs.menu_with_cursor(gs.HIGH_SCORES), keep="menu-after-high-scores")
             gs.move_cursor(game, "Up", gs.NEW_GAME)
             gs.move_cursor(game, "Up", gs.QUIT)
-            self.assertEqual(game.press_to_exit("Return"), QUIT_STATUS)
+            self.assertEqual(game.press_to_exit("Return"), gs.QUIT_STATUS)
             self.assertEqual(game.messages(), [])
 
     def test_banked_score_is_entered_by_name_shown_and_saved(self):

@@ -1,7 +1,9 @@
 """Journey: deaths down the lives screens to the game over, then a new game from the start.
 
-Along the way Escape is tapped on each blocking screen, where it must do nothing, and an Enter
-held from one lives screen passes the next one at once.
+Along the way Escape is tapped on each blocking screen, where it must do nothing. Enter on the
+game-over picture brings back the title menu, which waits for a choice and still offers the high
+score table; its "New Game" starts afresh, and an Enter held from one lives screen passes the
+next one at once.
 """
 import time
 
@@ -51,9 +53,15 @@ class LivesAndGameOver(harness.JourneyTest):
             game.wait_for("the game-over picture", ps.shows_game_over(game), keep="game-over")
             self.escape_does_nothing(game, ps.shows_game_over(game), "the game-over picture")
 
+            # The menu after the game over waits, and its high score table is the file's.
+            ps.game_over_to_menu(game, keep="menu-after-game-over")
+            shot = gs.visit_high_scores(game, keep="high-scores-after-game-over")
+            self.assertEqual(gs.table_rows(shot), [(n, str(score)) for n, score in TABLE])
+            gs.move_cursor(game, "Up", gs.NEW_GAME)
+
             # The new game starts at level 1 with no points: its tally banks level 1's alone.
             with game.holding("space"):
-                ps.game_over_to_new_game(game)
+                game.press("Return", "the new game started", ps.left_menu)
                 ps.wait_tally(game, POINTS, 0, KILLER_LEVEL, keep="tally-of-new-game")
             game.press("Return", "the tally left", lambda shot: not ps.shows_tally(game)(shot))
             ps.wait_lives(game, ps.START_LIVES, KILLER_LEVEL, keep="lives-of-new-game")

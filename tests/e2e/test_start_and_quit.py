@@ -4,7 +4,6 @@ import game_screens as gs
 
 SOUND_BOX_START = "Error initialising sound system\n"
 SOUND_BOX_END = "\nPress Ok to continue without sound\n"
-QUIT_STATUS = 1
 
 
 class StartAndQuit(harness.JourneyTest):
@@ -24,7 +23,7 @@ class StartAndQuit(harness.JourneyTest):
             gs.move_cursor(game, "Up", gs.CREDITS)
             gs.move_cursor(game, "Down", gs.QUIT)
 
-            self.assertEqual(game.press_to_exit("Return"), QUIT_STATUS)
+            self.assertEqual(game.press_to_exit("Return"), gs.QUIT_STATUS)
             self.assertEqual(game.messages(), [])
             self.assertTrue(game.audio_heard(), "the intro's sound and tunes were played")
             self.assertEqual(game.path("highscores.sco").read_bytes(), scores_before)
@@ -40,7 +39,7 @@ class StartAndQuit(harness.JourneyTest):
                                "Allegro's reason stands between the two lines")
 
             gs.move_cursor(game, "Up", gs.QUIT)
-            self.assertEqual(game.press_to_exit("Return"), QUIT_STATUS)
+            self.assertEqual(game.press_to_exit("Return"), gs.QUIT_STATUS)
             self.assertEqual(len(game.messages()), 1)
 
 
