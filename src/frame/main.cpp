@@ -14,6 +14,7 @@
 
 static const char GAME_TITLE[] = "Void Sentinel";
 static const int TICKS_PER_SECOND = 60;
+static const int SETTLE_MS = 100; // a pause around the score screens, with the typed keys dropped
 
 // Everything before the intro: Allegro, the timer, sound, the screen and the
 // back buffer. Failures the game cannot play through are fatal.
@@ -41,10 +42,10 @@ static BITMAP *start_allegro(const char *program)
 static void offer_final_score()
 {
     clear_keybuf();
-    rest(100);
+    rest(SETTLE_MS);
     offer_high_score(total_points);
     clear_keybuf();
-    rest(100);
+    rest(SETTLE_MS);
 }
 
 int main(int, char **argv)
