@@ -18,6 +18,7 @@
 
 #include <allegro.h>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>

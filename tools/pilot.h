@@ -75,7 +75,8 @@ public:
 private:
     // What a casual player has seen: the enemies and shots of one tick.
     struct Sight {
-        std::vector<Point> enemies;
+        std::vector<int> on_screen;   // enemies on the screen, by number
+        std::vector<Point> enemies;   // every enemy's position, by number
         std::vector<Point> shots;
     };
 

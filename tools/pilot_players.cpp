@@ -35,9 +35,10 @@ const int RETARGET_MIN = 6, RETARGET_MAX = 10;
 const int AIM_SPREAD = 6;          // pixels either side of the target
 const double SHOT_DODGE_MARGIN = 2.0;
 const double ENEMY_WARY_Y = 130.0; // enemies lower than this are kept away from
-const double ENEMY_WARY_REACH = CONTACT_REACH + 12.0;
-const double TARGET_LOWEST_Y = 160.0;
-const int SIGHT_RING = ENEMY_LAG + 1;
+const double TARGET_LOWEST_Y = 130.0;
+const int SIGHT_RING = ENEMY_LAG + 2;  // and the tick before, to tell how they move
+const double ESCAPE_TICKS = 16;         // how early it steps out of a diving enemy's way
+const double WARY_MARGIN = 6.0;
 
 // The strong player.
 const int PLAN_TICKS = 40;         // how far ahead it keeps a way out open
@@ -111,11 +112,14 @@ void Player::watch(long t)
     if (profile != Profile::Casual)
         return;
     Sight &sight = seen[t % SIGHT_RING];
-    sight.enemies.clear();
+    sight.on_screen.clear();
+    sight.enemies.resize(enemy_count);
     sight.shots.clear();
-    for (int i = 0; i < enemy_count; i++)
+    for (int i = 0; i < enemy_count; i++) {
+        sight.enemies[i] = {enemies[i].x, enemies[i].y};
         if (enemies[i].active == 1)
-            sight.enemies.push_back({enemies[i].x, enemies[i].y});
+            sight.on_screen.push_back(i);
+    }
     for (const Shot &shot : enemy_shots)
         if (shot.active == 1)
             sight.shots.push_back({static_cast<double>(shot.x), shot.y});
@@ -128,51 +132,71 @@ Keys Player::decide(long t)
 
 // Sees the enemies as they were ten ticks ago and the low shots as they were
 // five ticks ago; picks a new target now and then and aims near it; steps
-// out of the way of a shot falling onto it or an enemy coming low nearby.
+// out of the way of a shot falling onto it, and of an enemy it sees coming
+// down where the ship is, judging its speed from the two latest sights.
 Keys Player::decide_casual(long t)
 {
     static const Sight nothing;
     const Sight &late = t > ENEMY_LAG ? seen[(t - ENEMY_LAG) % SIGHT_RING] : nothing;
+    const Sight &before = t > ENEMY_LAG + 1 ? seen[(t - ENEMY_LAG - 1) % SIGHT_RING] : nothing;
     const Sight &shots = t > SHOT_LAG ? seen[(t - SHOT_LAG) % SIGHT_RING] : nothing;
 
     if (--retarget_in <= 0) {
         retarget_in = between(RETARGET_MIN, RETARGET_MAX);
         const Point *target = nullptr;
-        for (const Point &enemy : late.enemies)
+        for (int i : late.on_screen) {
+            const Point &enemy = late.enemies[i];
             if (enemy.y < TARGET_LOWEST_Y &&
                 (!target || std::fabs(enemy.x - player_x) < std::fabs(target->x - player_x)))
                 target = &enemy;
+        }
         if (target)
             aim_x = std::clamp(target->x + between(-AIM_SPREAD, AIM_SPREAD), 0.0,
                                static_cast<double>(SHIP_RIGHT_EDGE));
     }
 
-    Keys keys = keys_toward(player_x, aim_x);
-    int push = 0; // < 0 flee left, > 0 flee right
-    for (const Point &shot : shots.shots) {
-        if (shot.y <= SHOT_NOTICE_Y)
+    // Ship places to keep out of: under the noticed shots, near the enemies coming low.
+    std::vector<std::pair<double, double>> blocked;
+    for (const Point &shot : shots.shots)
+        if (shot.y > SHOT_NOTICE_Y)
+            blocked.push_back({shot.x - SHIP_SIZE - SHOT_DODGE_MARGIN, shot.x + SHOT_DODGE_MARGIN});
+    for (int i : late.on_screen) {
+        const Point &enemy = late.enemies[i];
+        bool moving = before.enemies.size() > static_cast<size_t>(i) &&
+                      std::fabs(before.enemies[i].y - enemy.y) < ENEMY_SIZE;
+        double vx = moving ? enemy.x - before.enemies[i].x : 0.0;
+        double vy = moving ? enemy.y - before.enemies[i].y : 0.0;
+        double low_in = vy > 0 ? (SHIP_Y - CONTACT_REACH - enemy.y) / vy - ENEMY_LAG : 0.0;
+        if (enemy.y <= ENEMY_WARY_Y && (vy <= 0 || low_in > ESCAPE_TICKS))
             continue;
-        if (player_x - SHOT_DODGE_MARGIN < shot.x && shot.x < player_x + SHIP_SIZE + SHOT_DODGE_MARGIN) {
-            double left_way = shot.x - SHIP_SIZE - SHOT_DODGE_MARGIN; // ship left of the shot
-            double right_way = shot.x + SHOT_DODGE_MARGIN;            // ship right of it
-            bool left_open = left_way >= 0;
-            bool right_open = right_way <= SHIP_RIGHT_EDGE;
-            bool go_left = left_open && (!right_open || player_x - left_way < right_way - player_x);
-            push += go_left ? -1 : 1;
-        }
+        double x = std::clamp(enemy.x + vx * (ENEMY_LAG + std::max(low_in, 0.0)), 0.0,
+                              static_cast<double>(SHIP_RIGHT_EDGE));
+        blocked.push_back({x - CONTACT_REACH - WARY_MARGIN, x + CONTACT_REACH + WARY_MARGIN});
     }
-    for (const Point &enemy : late.enemies)
-        if (enemy.y > ENEMY_WARY_Y && std::fabs(enemy.x - player_x) < ENEMY_WARY_REACH) {
-            bool room_right = player_x < SHIP_RIGHT_EDGE - CONTACT_REACH;
-            bool room_left = player_x > CONTACT_REACH;
-            bool go_right = enemy.x <= player_x ? room_right : !room_left;
-            push += go_right ? 1 : -1;
+    auto is_blocked = [&](double x) {
+        for (const auto &span : blocked)
+            if (span.first < x && x < span.second)
+                return true;
+        return false;
+    };
+
+    Keys keys = keys_toward(player_x, aim_x);
+    if (is_blocked(player_x)) {
+        // Out of the way by the shorter road to a free place.
+        for (double d = SHIP_STEP; d <= SHIP_RIGHT_EDGE; d += SHIP_STEP) {
+            bool left = player_x - d >= 0 && !is_blocked(player_x - d);
+            bool right = player_x + d <= SHIP_RIGHT_EDGE && !is_blocked(player_x + d);
+            if (left || right) {
+                keys.left = left && (!right || aim_x < player_x);
+                keys.right = !keys.left;
+                break;
+            }
         }
-    if (push != 0) {
-        keys.left = push < 0;
-        keys.right = push > 0;
+    } else if ((keys.left && is_blocked(player_x - SHIP_STEP)) ||
+               (keys.right && is_blocked(player_x + SHIP_STEP))) {
+        keys.left = keys.right = false; // wait at the edge of danger
     }
-    keys.fire = !late.enemies.empty();
+    keys.fire = !late.on_screen.empty();
     return keys;
 }
 
