@@ -37,6 +37,7 @@ const int MOST_RUNS = 100000;
 const long TICKS_PER_SECOND = 60;
 const long GIVE_UP_TICKS = 3600 * TICKS_PER_SECOND; // an hour on one attempt: a soft-lock
 const int CAMPAIGN_MOST_LEVELS = 100;
+const unsigned SEEDS_PER_LEVEL = 1000003; // apart, so no two levels of two runs share a seed
 
 // What the curve must look like.
 const double FIRST_LEVEL_LEAST = 95.0;   // casual first-try %, level 1
@@ -206,12 +207,16 @@ Outcome play_attempt(const Game &game, Player &player, LevelTally &tally, long &
 }
 
 // One campaign of one player, every level until cleared; tallies each level.
-void play_campaign(const Game &game, Profile profile, unsigned seed, std::vector<LevelTally> &tallies)
+void play_campaign(const Game &game, Player &player, unsigned seed, std::vector<LevelTally> &tallies)
 {
-    std::srand(seed);
-    Player player(profile, seed);
     start_new_game();
-    for (LevelTally &tally : tallies) {
+    for (size_t level = 0; level < tallies.size(); level++) {
+        // Each level gets its own random numbers, so that a change to one
+        // level leaves what the players meet in the others as it was.
+        unsigned level_seed = seed + static_cast<unsigned>(level) * SEEDS_PER_LEVEL;
+        std::srand(level_seed);
+        player.reseed(level_seed);
+        LevelTally &tally = tallies[level];
         tally.runs++;
         bool first = true;
         long ticks = 0;
@@ -241,8 +246,10 @@ void play_campaign(const Game &game, Profile profile, unsigned seed, std::vector
 std::vector<LevelTally> play_campaigns(const Game &game, Profile profile, int runs)
 {
     std::vector<LevelTally> tallies(game.chain.size());
-    for (int seed = 1; seed <= runs; seed++)
-        play_campaign(game, profile, static_cast<unsigned>(seed), tallies);
+    for (int seed = 1; seed <= runs; seed++) {
+        Player player(profile);
+        play_campaign(game, player, static_cast<unsigned>(seed), tallies);
+    }
     return tallies;
 }
 

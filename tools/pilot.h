@@ -61,7 +61,10 @@ enum class Profile { Casual, Strong };
 // played and decides the keys of the next one.
 class Player {
 public:
-    Player(Profile profile, unsigned seed) : profile(profile), random(seed) {}
+    explicit Player(Profile profile) : profile(profile) {}
+
+    // Its own choices (targets, aim) follow this seed from now on.
+    void reseed(unsigned seed) { random.seed(seed); }
 
     // A new attempt at the level just loaded.
     void start_attempt(const Foresight *foresight);
