@@ -18,6 +18,7 @@
 
 #include <allegro.h>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -53,6 +54,7 @@ struct Options {
     bool check = false;
     const char *svg = nullptr;
     const char *folder = nullptr;
+    const char *data = nullptr; // where sprites.dat and sounds.dat are, if not in the folder
 };
 
 // One level's tally over all runs of one player.
@@ -78,8 +80,9 @@ struct Game {
 [[noreturn]] void usage()
 {
     std::fprintf(stderr,
-                 "usage: pilot [--casual N] [--strong N] [--check] [--svg FILE] GAME_FOLDER\n"
+                 "usage: pilot [--casual N] [--strong N] [--check] [--svg FILE] [--data DIR] GAME_FOLDER\n"
                  "  GAME_FOLDER  the folder the game runs in: sprites.dat, sounds.dat, levels/\n"
+                 "  --data DIR   take sprites.dat and sounds.dat from DIR instead\n"
                  "  --casual N   campaigns the casual player plays, seeds 1 to N (default %d)\n"
                  "  --strong N   campaigns the strong player plays (default %d)\n"
                  "  --check      fail unless the curve keeps the campaign's rules\n"
@@ -109,6 +112,8 @@ Options parse_options(int argc, char **argv)
             options.check = true;
         else if (std::strcmp(argv[i], "--svg") == 0 && i + 1 < argc)
             options.svg = argv[++i];
+        else if (std::strcmp(argv[i], "--data") == 0 && i + 1 < argc)
+            options.data = argv[++i];
         else if (argv[i][0] != '-' && !options.folder)
             options.folder = argv[i];
         else
@@ -398,20 +403,33 @@ int main(int argc, char **argv)
         return EXIT_USAGE;
     set_color_depth(16);
     install_sound(DIGI_NONE, MIDI_NONE, nullptr);
-    if (chdir(options.folder) != 0) {
-        std::fprintf(stderr, "pilot: cannot enter %s: %s\n", options.folder, std::strerror(errno));
+    // The plot's file is named from where the pilot was started.
+    std::string svg_path;
+    char here[PATH_MAX];
+    if (options.svg)
+        svg_path = options.svg[0] == '/' || !getcwd(here, sizeof here)
+                       ? std::string(options.svg) : std::string(here) + "/" + options.svg;
+
+    // The datafiles first, then the folder whose level names are relative to it.
+    const char *data = options.data ? options.data : options.folder;
+    char folder[PATH_MAX];
+    if (!realpath(options.folder, folder) || chdir(data) != 0) {
+        std::fprintf(stderr, "pilot: cannot enter %s: %s\n", data, std::strerror(errno));
         return EXIT_USAGE;
     }
     for (const char *file_name : {SPRITES_CATALOGUE.file_name, SOUNDS_CATALOGUE.file_name})
         if (!exists(file_name)) {
-            std::fprintf(stderr, "pilot: %s has no %s; build the game first\n", options.folder, file_name);
+            std::fprintf(stderr, "pilot: %s has no %s; build the game first\n", data, file_name);
             return EXIT_USAGE;
         }
-
     Game game;
     game.sprites = load_game_datafile(SPRITES_CATALOGUE);
     sprite_entries = count_entries(game.sprites);
     game.sounds = load_game_datafile(SOUNDS_CATALOGUE);
+    if (chdir(folder) != 0) {
+        std::fprintf(stderr, "pilot: cannot enter %s: %s\n", folder, std::strerror(errno));
+        return EXIT_USAGE;
+    }
     game.buffer = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
     game.chain = follow_campaign();
 
@@ -431,7 +449,7 @@ int main(int argc, char **argv)
                 "reachable: most enemies the starting guns could shoot; undodgeable: pairs no ship\n"
                 "position escapes once both are low; stacked: pairs flying one over the other.\n");
     if (options.svg)
-        write_svg(options.svg, options.casual_runs ? casual : std::vector<LevelTally>(),
+        write_svg(svg_path.c_str(), options.casual_runs ? casual : std::vector<LevelTally>(),
                   options.strong_runs ? strong : std::vector<LevelTally>());
 
     int status = 0;
