@@ -2,7 +2,7 @@
 BUILD := build
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: play test build configure deps-play deps-test bench screenshots clean
+.PHONY: play test build configure deps-play deps-test bench curve screenshots clean
 
 play: deps-play build
 	scripts/play.sh
@@ -14,6 +14,10 @@ test: deps-test build
 bench: deps-test build
 	$(BUILD)/bench/void-sentinel-bench
 	python3 bench/startup.py $(BUILD)/run
+
+# The campaign's difficulty, level by level, as the autopilot plays it; also redraws its plot.
+curve: deps-test build
+	nice $(BUILD)/tools/pilot --svg docs/levels-curve.svg $(BUILD)/run
 
 screenshots: deps-test build
 	python3 tests/e2e/gallery.py $(BUILD)/run docs/screenshots

@@ -64,81 +64,126 @@ def squad(patterns, times, gap):
     return wave
 
 
+# A fast diver sent too soon after a slow one from the same corner overtakes
+# it on the path they share, and for a while the two look like one: runners
+# share only the first dive, hooks their whole flight.
+RUNNERS = {5: 6, 7: 8}      # slow pattern: its fast twin
+HOOKS_PAIRS = {9: 10, 11: 12}
+RUNNER_OVERTAKE_TICKS = 52
+HOOK_OVERTAKE_TICKS = 120
+LEFT_CORNER = {1, 2, 5, 6, 9, 10}
+
+
+def overtake_ticks(earlier, later):
+    """How long `later` must wait after `earlier` so as not to catch it up."""
+    if (earlier in LEFT_CORNER) != (later in LEFT_CORNER):
+        return 0
+    if HOOKS_PAIRS.get(earlier) == later:
+        return HOOK_OVERTAKE_TICKS
+    slow_divers = set(RUNNERS) | set(HOOKS_PAIRS)
+    fast_divers = set(RUNNERS.values()) | set(HOOKS_PAIRS.values())
+    return RUNNER_OVERTAKE_TICKS if earlier in slow_divers and later in fast_divers else 0
+
+
+def after(ticks, wave):
+    """A wave that waits `ticks` after the one before it instead of the level's pause."""
+    return [(-ticks, wave[0][1])] + wave[1:]
+
+
 def level(pause, *waves):
-    """A level: its waves, each after `pause` ticks of quiet."""
+    """A level: its waves, each after `pause` ticks of quiet (longer where a
+    fast diver would overtake a slow one)."""
     entries = []
+    sent = []  # (tick, pattern) of every enemy so far
+    now = 0
     for number, wave in enumerate(waves, start=1):
         for i, (gap, pattern) in enumerate(wave):
             wait = gap if i > 0 else pause if entries else 0  # the first enemy waits for nothing
+            if i == 0 and gap < 0:
+                wait = -gap
+            if i == 0:
+                for tick, earlier in sent:
+                    for _, later in wave[:2]:
+                        wait = max(wait, tick + overtake_ticks(earlier, later) - now)
+                wait += wait % 2
+            now += wait
+            sent.append((now, pattern))
             entries.append((delay_for(wait), PICTURE_OF_PATTERN[pattern], pattern, number))
     return entries
 
 
-CORNERS = [5, 6, 7, 8]       # both corners, slow and fast runners
-HOOKS = [9, 10, 11, 12]      # both corners, slow and fast hooks
-SWINGERS = [1, 2, 3, 4]      # every bouncer at once
-SLOW_MIX = [5, 7, 9, 11]
-FAST_MIX = [6, 8, 10, 12]
+# One round of the runners and hooks, fast ones first on each side so that
+# no slow one is overtaken; the numbers are pairs and the gap between them.
+def round_of(pairs, gap, hooks=True, runners=True):
+    waves = []
+    if hooks:
+        waves += [pincer(10, 12, pairs, gap), pincer(9, 11, pairs, gap)]
+    if runners:
+        waves += [pincer(6, 8, pairs, gap), pincer(5, 7, pairs, gap)]
+    return waves
+
+
+HUNTER_LEFT = line(2, 1, 0)
+HUNTER_RIGHT = line(4, 1, 0)
+DRIFTER_LEFT = line(1, 1, 0)
+DRIFTER_RIGHT = line(3, 1, 0)
+HUNTER_PINCER = pincer(2, 4, 1, 0)
 
 CAMPAIGN = [
-    # 1: scouts and hooks only, one at a time or in pairs, long pauses.
-    level(180,
-          line(5, 3, 50), line(7, 3, 50), pincer(5, 7, 2, 70), pincer(9, 11, 2, 70)),
-    # 2: the first drifters, which must be shot before they sink onto the ship.
-    level(200,
-          line(5, 4, 36), line(7, 4, 36), line(1, 2, 60), pincer(9, 11, 3, 50),
-          line(3, 2, 60), pincer(5, 7, 3, 40), pincer(9, 11, 2, 30)),
-    # 3: raiders running fast along the top.
-    level(170,
-          pincer(5, 7, 3, 36), line(6, 5, 14), line(8, 5, 14), line(1, 3, 40),
-          pincer(9, 11, 3, 40), pincer(6, 8, 4, 20), line(3, 3, 40), pincer(5, 7, 2, 30)),
-    # 4: fast hooks that drop in the middle of the screen.
-    level(160,
-          line(10, 4, 14), line(12, 4, 14), pincer(5, 7, 4, 30), line(1, 2, 40),
-          squad(HOOKS, 2, 40), pincer(6, 8, 4, 16), line(3, 4, 30), pincer(10, 12, 4, 20),
-          pincer(9, 11, 3, 30)),
-    # 5: hunters, and every corner at once.
-    level(150,
-          line(2, 3, 30), line(4, 3, 30), squad(CORNERS, 3, 50), pincer(10, 12, 4, 16),
-          pincer(1, 3, 3, 40), line(6, 6, 12), line(8, 6, 12), squad(HOOKS, 2, 40),
-          pincer(2, 4, 2, 40), pincer(5, 7, 4, 24)),
-    # 6: mixed squads.
-    level(170,
-          squad(SLOW_MIX, 3, 40), line(6, 8, 10), line(8, 8, 10), squad(SWINGERS, 1, 0),
-          pincer(1, 3, 2, 40), squad(FAST_MIX, 3, 30), pincer(2, 4, 3, 30),
-          pincer(9, 11, 6, 30), line(10, 6, 10), line(12, 6, 10)),
-    # 7: longer streams from both sides.
-    level(140,
-          pincer(5, 7, 6, 24), squad(HOOKS, 3, 40), pincer(1, 3, 3, 40), pincer(6, 8, 6, 14),
-          squad(CORNERS, 3, 36), pincer(2, 4, 3, 36), pincer(10, 12, 6, 16),
-          squad(SLOW_MIX, 2, 36), line(9, 6, 24), line(11, 6, 24)),
-    # 8: the swingers come in force.
-    level(110,
-          squad(FAST_MIX, 4, 36), squad(SWINGERS, 2, 80), pincer(5, 7, 6, 18),
-          pincer(9, 11, 6, 18), squad(CORNERS, 4, 30), pincer(2, 4, 3, 36),
-          pincer(10, 12, 6, 16), squad(HOOKS, 3, 30), pincer(6, 8, 6, 14)),
-    # 9: runners, hooks and drifters in turn.
-    level(120,
-          pincer(6, 8, 8, 14), squad(SLOW_MIX, 4, 30), pincer(1, 3, 4, 36), squad(HOOKS, 4, 30),
-          pincer(5, 7, 6, 20), squad(SWINGERS, 2, 70), pincer(10, 12, 6, 14),
-          squad(CORNERS, 4, 30), pincer(9, 11, 4, 20), squad(FAST_MIX, 2, 24)),
-    # 10: dense streams and squads.
-    level(120,
-          squad(CORNERS, 5, 30), pincer(10, 12, 8, 12), pincer(2, 4, 4, 30),
-          squad(SLOW_MIX, 5, 30), pincer(6, 8, 8, 12), squad(SWINGERS, 2, 60),
-          squad(HOOKS, 5, 26), pincer(5, 7, 6, 18), squad(FAST_MIX, 4, 24)),
+    # 1: scouts, one at a time and then from both corners.
+    level(40,
+          line(5, 4, 44), line(7, 4, 44), pincer(5, 7, 4, 50), line(5, 3, 40), line(7, 3, 40),
+          pincer(5, 7, 3, 44)),
+    # 2: slow hooks, which drop in the middle of the screen.
+    level(38,
+          line(9, 3, 40), line(11, 3, 40), line(5, 3, 36), pincer(9, 11, 3, 44), line(7, 3, 36),
+          pincer(5, 7, 3, 40), pincer(9, 11, 4, 40), pincer(5, 7, 3, 36)),
+    # 3: raiders, fast along the top and down the sides; at the end the first
+    # hunter, swinging fast from side to side.
+    level(34,
+          line(6, 3, 34), line(8, 3, 34), pincer(9, 11, 3, 36), pincer(6, 8, 3, 34),
+          pincer(5, 7, 3, 36), pincer(9, 11, 3, 32), pincer(6, 8, 3, 30), pincer(5, 7, 3, 30),
+          HUNTER_LEFT, pincer(9, 11, 2, 30)),
+    # 4: fast hooks, and a hunter from the right.
+    level(32,
+          line(10, 3, 34), line(12, 3, 34), *round_of(3, 32), HUNTER_RIGHT, *round_of(3, 30)),
+    # 5: drifters, sinking slowly: shoot them before they come down.
+    level(32,
+          *round_of(3, 32, hooks=False), DRIFTER_LEFT, *round_of(3, 30), HUNTER_RIGHT,
+          *round_of(3, 30, runners=False), DRIFTER_RIGHT, *round_of(3, 28, hooks=False)),
+    # 6: hunters from both sides, one at a time.
+    level(30,
+          *round_of(3, 30, hooks=False), HUNTER_LEFT, *round_of(3, 30), HUNTER_RIGHT,
+          *round_of(3, 28, runners=False), DRIFTER_LEFT, *round_of(3, 28)),
+    # 7: more of them.
+    level(30,
+          *round_of(3, 28, hooks=False), HUNTER_RIGHT, *round_of(3, 28), HUNTER_LEFT,
+          *round_of(3, 28, runners=False), DRIFTER_RIGHT, *round_of(3, 26), HUNTER_RIGHT,
+          *round_of(2, 26, hooks=False), HUNTER_LEFT),
+    # 8: the first pincer of hunters, a single pair on a quiet screen.
+    level(28,
+          *round_of(3, 28, hooks=False), HUNTER_LEFT, *round_of(3, 28), HUNTER_PINCER,
+          after(60, DRIFTER_RIGHT), after(200, pincer(10, 12, 3, 26)),
+          *round_of(3, 26, runners=False), DRIFTER_LEFT, *round_of(3, 26)),
+    # 9: pincers now and then among everything else.
+    level(28,
+          *round_of(3, 26, hooks=False), HUNTER_PINCER, *round_of(3, 26), DRIFTER_RIGHT,
+          HUNTER_LEFT, *round_of(3, 26, runners=False), HUNTER_PINCER, *round_of(3, 24)),
+    # 10: more pincers, denser streams.
+    level(26,
+          *round_of(3, 24, hooks=False), HUNTER_PINCER, *round_of(3, 24), HUNTER_PINCER,
+          *round_of(3, 24, runners=False), HUNTER_RIGHT, *round_of(2, 24, runners=False), DRIFTER_LEFT, *round_of(3, 22), HUNTER_PINCER,
+          *round_of(2, 22, runners=False)),
     # 11: everything, faster.
-    level(120,
-          squad(FAST_MIX, 5, 26), pincer(1, 3, 3, 40), squad(HOOKS, 5, 26),
-          pincer(6, 8, 8, 12), squad(SWINGERS, 2, 60), squad(CORNERS, 6, 30),
-          pincer(9, 11, 10, 24), pincer(2, 4, 4, 30), squad(SLOW_MIX, 4, 24),
-          pincer(10, 12, 8, 12)),
+    level(24,
+          *round_of(4, 22, hooks=False), HUNTER_PINCER, *round_of(3, 22), HUNTER_PINCER,
+          *round_of(3, 22, runners=False), DRIFTER_RIGHT, *round_of(3, 20), HUNTER_PINCER,
+          *round_of(3, 20, runners=False)),
     # 12: the last stand; then the campaign starts over from level 1.
-    level(100,
-          squad(CORNERS, 6, 24), squad(HOOKS, 5, 24), pincer(2, 4, 5, 30),
-          squad(FAST_MIX, 5, 20), pincer(5, 7, 8, 16), squad(SWINGERS, 3, 50),
-          squad(SLOW_MIX, 5, 24), pincer(6, 8, 10, 12), squad(HOOKS, 5, 20),
-          pincer(10, 12, 9, 10)),
+    level(22,
+          *round_of(4, 20, hooks=False), HUNTER_PINCER, *round_of(4, 20), HUNTER_PINCER,
+          *round_of(3, 20, runners=False), HUNTER_PINCER, *round_of(3, 18), DRIFTER_LEFT,
+          *round_of(3, 18, hooks=False), HUNTER_PINCER, *round_of(3, 18, runners=False)),
 ]
 
 
