@@ -2,13 +2,19 @@
 #include "highscores/highscores.h"
 
 #include "frame/fatal.h"
+#include "frame/files.h"
 
+#include <algorithm>
+#include <allegro.h>
+#include <cerrno>
 #include <climits>
-#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <locale>
 #include <sstream>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 int high_scores[HIGH_SCORE_ENTRIES] = {};
@@ -24,19 +30,34 @@ static std::string scratch_names[HIGH_SCORE_ENTRIES];
 static int scratch_scores[HIGH_SCORE_ENTRIES] = {};
 
 static const char FILE_ERROR[] = "Something messy\n\nOK TO QUIT!";
+static const char UNSAVEABLE_WARNING[] =
+    "The high score table %s cannot be saved:\n%s\nPress Ok to play on; a new high score will not be kept";
 
-// A score field holds a sign and at most ten digits; a little slack allows leading zeros.
-static const size_t SCORE_TOKEN_LIMIT = 20;
-// The most whitespace accepted between two fields; more means the file is damaged.
-static const size_t FIELD_GAP_LIMIT = 1024;
-// UTF-8 continuation bytes look like 10xxxxxx.
+// What the names of the temporary file and the lock file add to the table's.
+static const char TEMP_SUFFIX[] = ".tmp";
+static const char LOCK_SUFFIX[] = ".lock";
+// Every player who may save the table may lock it; the umask narrows this as usual.
+static const mode_t LOCK_FILE_MODE = 0666;
+// A table made afresh (the old one was removed while the game ran) gets the usual file mode.
+static const mode_t NEW_TABLE_MODE = 0666;
+static const mode_t PERMISSION_BITS = 07777;
+static const mode_t ANY_WRITE_BIT = S_IWUSR | S_IWGRP | S_IWOTH;
+
+// UTF-8 continuation bytes look like 10xxxxxx; a character has at most three of them.
 static const unsigned char UTF8_CONTINUATION_MASK = 0xC0;
 static const unsigned char UTF8_CONTINUATION_BITS = 0x80;
+static const int UTF8_MOST_CONTINUATIONS = 3;
+static const int DECIMAL_BASE = 10;
 
 // The bytes that separate the file's fields.
 static bool is_field_space(int c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+static bool is_utf8_continuation(char c)
+{
+    return (static_cast<unsigned char>(c) & UTF8_CONTINUATION_MASK) == UTF8_CONTINUATION_BITS;
 }
 
 int high_score_rank(int score)
@@ -48,18 +69,24 @@ int high_score_rank(int score)
     return rank;
 }
 
+// A name longer than the file keeps, cut to NAME_TOKEN_LIMIT bytes. A UTF-8 character that
+// would be split goes whole; bytes that are not UTF-8 are cut where the limit falls.
+static std::string cut_name(const std::string &name)
+{
+    if (name.size() <= size_t(NAME_TOKEN_LIMIT))
+        return name;
+    size_t length = NAME_TOKEN_LIMIT;
+    for (int step = 0; step < UTF8_MOST_CONTINUATIONS && is_utf8_continuation(name[length]); ++step)
+        --length;
+    if (is_utf8_continuation(name[length]))
+        length = NAME_TOKEN_LIMIT;
+    return name.substr(0, length);
+}
+
 // A name the file can carry and give back unchanged: no whitespace, not empty, not too long.
 static std::string storable_name(const std::string &name)
 {
-    size_t length = name.size();
-    if (length > size_t(NAME_TOKEN_LIMIT)) {
-        // Cut on a character boundary so no half character is stored.
-        length = NAME_TOKEN_LIMIT;
-        while (length > 0 &&
-               (static_cast<unsigned char>(name[length]) & UTF8_CONTINUATION_MASK) == UTF8_CONTINUATION_BITS)
-            --length;
-    }
-    std::string stored = name.substr(0, length);
+    std::string stored = cut_name(name);
     if (stored.empty())
         return DEFAULT_NAME;
     for (char &c : stored)
@@ -84,65 +111,79 @@ void insert_high_score(int place, const std::string &name, int score)
     high_scores[place] = score;
 }
 
-// Reads the next whitespace-separated field of at most limit bytes. False when the stream
-// ends first, the gap before it is too long or the field is longer than limit.
-static bool read_field(std::istream &in, size_t limit, std::string &field)
+// Skips any run of whitespace. False when the stream ends first.
+static bool skip_field_space(std::istream &in)
 {
     const int end = std::istream::traits_type::eof();
-    field.clear();
-    size_t gap = 0;
     int c = in.peek();
     while (c != end && is_field_space(c)) {
-        if (++gap > FIELD_GAP_LIMIT)
-            return false;
         in.get();
         c = in.peek();
     }
-    while (c != end && !is_field_space(c)) {
-        if (field.size() == limit)
-            return false;
-        field.push_back(static_cast<char>(c));
-        in.get();
-        c = in.peek();
-    }
-    return !field.empty();
+    return c != end;
 }
 
-// Parses an optionally signed decimal that fills the whole field and fits an int.
-static bool parse_score(const std::string &field, int &score)
+// Consumes the rest of a field without keeping it, so a huge field costs no memory.
+static void skip_field(std::istream &in)
 {
-    size_t i = 0;
-    bool negative = false;
-    if (i < field.size() && (field[i] == '+' || field[i] == '-'))
-        negative = field[i++] == '-';
-    if (i == field.size())
+    const int end = std::istream::traits_type::eof();
+    for (int c = in.peek(); c != end && !is_field_space(c); c = in.peek())
+        in.get();
+}
+
+// Reads a name field, cut as cut_name does; the bytes past the cut are dropped unread.
+static bool read_name(std::istream &in, std::string &name)
+{
+    name.clear();
+    if (!skip_field_space(in))
         return false;
+    const int end = std::istream::traits_type::eof();
+    // One byte past the limit tells cut_name whether a character is split.
+    for (int c = in.peek(); c != end && !is_field_space(c) && name.size() <= size_t(NAME_TOKEN_LIMIT);
+         c = in.peek())
+        name.push_back(static_cast<char>(in.get()));
+    skip_field(in);
+    name = cut_name(name);
+    return true;
+}
+
+// Reads a score field: an optional sign and the digits after it, clamped to int's range. Bytes
+// after the digits are dropped, and a field with no digits reads 0. False when the stream ends
+// before the field.
+static bool read_score(std::istream &in, int &score)
+{
+    if (!skip_field_space(in))
+        return false;
+    int c = in.peek();
+    bool negative = c == '-';
+    if (c == '+' || c == '-') {
+        in.get();
+        c = in.peek();
+    }
     const long long most = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
     long long value = 0;
-    for (; i < field.size(); ++i) {
-        if (field[i] < '0' || field[i] > '9')
-            return false;
-        value = value * 10 + (field[i] - '0');
-        if (value > most)
-            return false;
+    for (; c >= '0' && c <= '9'; c = in.peek()) {
+        value = std::min(value * DECIMAL_BASE + (c - '0'), most);
+        in.get();
     }
+    skip_field(in);
     score = static_cast<int>(negative ? -value : value);
     return true;
 }
 
 void read_high_scores(std::istream &in)
 {
+    skip_byte_order_mark(in);
     int i = 0;
     for (; i < HIGH_SCORE_ENTRIES; ++i) {
-        std::string name, score_field;
+        std::string name;
         int score = 0;
-        if (!read_field(in, NAME_TOKEN_LIMIT, name) || !read_field(in, SCORE_TOKEN_LIMIT, score_field) ||
-            !parse_score(score_field, score))
+        if (!read_name(in, name) || !read_score(in, score))
             break;
         high_names[i] = name;
         high_scores[i] = score;
     }
-    // Nothing after a damaged field can be trusted to be in step.
+    // Only a file that ends early leaves entries unread; a name without its score is one of them.
     for (; i < HIGH_SCORE_ENTRIES; ++i) {
         high_names[i] = BLANK_NAME;
         high_scores[i] = 0;
@@ -155,52 +196,185 @@ void write_high_scores(std::ostream &out)
         out << storable_name(high_names[i]) << '\n' << high_scores[i] << '\n';
 }
 
+// Only a regular file is read: a folder or FIFO of that name is as bad as no file, and a
+// FIFO must not hold the game up waiting for a writer.
 void load_high_scores()
 {
-    std::ifstream in(HIGH_SCORE_FILE, std::ios::binary);
-    if (!in.is_open())
+    std::unique_ptr<std::streambuf> file = open_regular_file(HIGH_SCORE_FILE);
+    if (!file)
         fatal_error("%s", FILE_ERROR);
+    std::istream in(file.get());
     read_high_scores(in);
 }
 
-// Writes bytes to the temporary file and forces them to the disk. False on any failure,
-// after removing the partial temporary file.
-static bool write_temp_file(const std::string &bytes)
+// Where a save writes: the table file, or the file a linked table leads to, so the player's
+// link survives; the temporary file and the lock file beside it; and what stands there now.
+struct TablePlace {
+    std::string target;
+    std::string temp;
+    std::string lock;
+    std::string folder;
+    bool exists;
+    mode_t mode;
+};
+
+static std::string folder_of(const std::string &path)
 {
-    FILE *file = std::fopen(HIGH_SCORE_TEMP_FILE, "wb");
-    if (!file)
-        return false;
-    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() &&
-                   std::fflush(file) == 0 && fsync(fileno(file)) == 0;
-    written = std::fclose(file) == 0 && written;
-    if (!written)
-        std::remove(HIGH_SCORE_TEMP_FILE);
-    return written;
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Finds where the table is saved. Returns what stops a save there, or an empty string.
+static std::string locate_table(TablePlace &place)
+{
+    place.target = HIGH_SCORE_FILE;
+    struct stat status;
+    if (lstat(HIGH_SCORE_FILE, &status) == 0 && S_ISLNK(status.st_mode)) {
+        char *resolved = realpath(HIGH_SCORE_FILE, nullptr);
+        if (!resolved)
+            return std::string("it is a link that leads nowhere (") + std::strerror(errno) + ")";
+        place.target = resolved;
+        std::free(resolved);
+    }
+    place.temp = place.target + TEMP_SUFFIX;
+    place.lock = place.target + LOCK_SUFFIX;
+    place.folder = folder_of(place.target);
+    place.exists = stat(place.target.c_str(), &status) == 0;
+    place.mode = place.exists ? status.st_mode & PERMISSION_BITS : NEW_TABLE_MODE;
+    if (!place.exists)
+        return "";
+    if (!S_ISREG(status.st_mode))
+        return "it is not a regular file";
+    // Made read-only by the player: refused even where the folder would let a rename replace it.
+    if ((status.st_mode & ANY_WRITE_BIT) == 0 || access(place.target.c_str(), W_OK) != 0)
+        return "it is read-only";
+    return "";
+}
+
+static bool write_all(int fd, const std::string &bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t written = write(fd, bytes.data() + done, bytes.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// Writes bytes to a temporary file of the table's mode beside it and forces them to the disk.
+// The file is made afresh and never through a link, so nothing planted under its name is written
+// through. Returns what failed, or an empty string; a failure leaves no temporary file behind.
+static std::string write_temp_file(const TablePlace &place, const std::string &bytes)
+{
+    const char *temp = place.temp.c_str();
+    // A leftover of a save cut short goes first; a folder of that name stays and stops the save.
+    if (unlink(temp) != 0 && errno != ENOENT)
+        return place.temp + ": " + std::strerror(errno);
+    int fd = open(temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, place.mode);
+    if (fd < 0)
+        return place.temp + ": " + std::strerror(errno);
+    errno = 0;
+    bool written = (!place.exists || fchmod(fd, place.mode) == 0) && write_all(fd, bytes) && fsync(fd) == 0;
+    std::string problem = written ? "" : place.temp + ": " + std::strerror(errno ? errno : EIO);
+    if (close(fd) != 0 && problem.empty())
+        problem = place.temp + ": " + std::strerror(errno);
+    if (!problem.empty())
+        unlink(temp);
+    return problem;
 }
 
 // Makes the rename itself durable. Only a power cut right after a save could lose it, and
 // then the old table is still there, so a failure here is not worth ending the game for.
-static void sync_working_directory()
+static void sync_folder(const std::string &folder)
 {
-    int directory = open(".", O_RDONLY | O_DIRECTORY);
+    int directory = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (directory < 0)
         return;
     fsync(directory);
     close(directory);
 }
 
-// The new table goes to a temporary file first and replaces the old one in a single rename,
-// so a crash or a full disk never leaves a half-written table behind.
-void save_high_scores()
+static std::string table_bytes()
 {
     std::ostringstream table;
     table.imbue(std::locale::classic()); // plain digits whatever the global locale
     write_high_scores(table);
-    if (!write_temp_file(table.str()))
+    return table.str();
+}
+
+// The new table goes to a temporary file first and replaces the old one in a single rename,
+// so a crash or a full disk never leaves a half-written table behind.
+void save_high_scores()
+{
+    TablePlace place;
+    if (!locate_table(place).empty() || !write_temp_file(place, table_bytes()).empty())
         fatal_error("%s", FILE_ERROR);
-    if (std::rename(HIGH_SCORE_TEMP_FILE, HIGH_SCORE_FILE) != 0) {
-        std::remove(HIGH_SCORE_TEMP_FILE);
+    if (std::rename(place.temp.c_str(), place.target.c_str()) != 0) {
+        unlink(place.temp.c_str());
         fatal_error("%s", FILE_ERROR);
     }
-    sync_working_directory();
+    sync_folder(place.folder);
+}
+
+// Takes the advisory lock that other games in the folder take before they change the table.
+// Returns the lock's descriptor, or -1 when no lock file can be had: the save then goes ahead
+// unlocked and reports for itself whether the folder lets it write.
+static int lock_table(const std::string &lock)
+{
+    int fd = open(lock.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, LOCK_FILE_MODE);
+    if (fd < 0)
+        return -1;
+    while (flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            close(fd);
+            return -1;
+        }
+    }
+    return fd;
+}
+
+// Another game in the same folder may have saved since this one read the table, so the file
+// is read again under the lock and the entry goes where it ranks in that table.
+int record_high_score(const std::string &name, int score)
+{
+    TablePlace place;
+    locate_table(place);
+    int lock = lock_table(place.lock);
+    load_high_scores();
+    int rank = high_score_rank(score);
+    if (rank >= 0) {
+        insert_high_score(rank, name, score);
+        save_high_scores();
+    }
+    if (lock >= 0)
+        close(lock); // closing the lock file releases the lock
+    return rank;
+}
+
+std::string high_score_save_problem()
+{
+    TablePlace place;
+    std::string problem = locate_table(place);
+    if (!problem.empty())
+        return place.target + ": " + problem;
+    int lock = lock_table(place.lock);
+    problem = write_temp_file(place, table_bytes());
+    if (problem.empty())
+        unlink(place.temp.c_str());
+    if (lock >= 0)
+        close(lock);
+    return problem;
+}
+
+void warn_if_high_scores_unsaveable()
+{
+    std::string problem = high_score_save_problem();
+    if (!problem.empty())
+        allegro_message(UNSAVEABLE_WARNING, HIGH_SCORE_FILE, problem.c_str());
 }
