@@ -91,8 +91,9 @@ void title_menu(DATAFILE *backgrounds, DATAFILE *music)
     int done = 0;
     set_text_transparent();
     // The menu acts on Enter held as it starts, so an Enter still down from the screen before
-    // (the intro cut short, the game-over picture left) would choose "New Game" at once: it
-    // is let go first, so the player can choose.
+    // (the intro cut short, the game-over picture left) would choose "New Game" at once: the
+    // menu is shown and Enter let go first, so the player can choose.
+    draw_menu(work, title, cursor);
     wait_for_key_release(KEY_ENTER);
     clear_keybuf();
 

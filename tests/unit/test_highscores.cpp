@@ -5,11 +5,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <iterator>
 #include <sstream>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -457,6 +461,114 @@ TEST_F(HighScoreFile, ADamagedFileLoadsWhatItHolds)
     std::vector<Entry> expected = example_table();
     expected[1] = {"BOB", 0};
     EXPECT_EQ(table(), expected);
+}
+
+TEST_F(HighScoreFile, ALinkedTableIsSavedThroughTheLinkWithItsModeKept)
+{
+    std::filesystem::create_directory("elsewhere");
+    write_file("elsewhere/mine.sco", EXAMPLE_FILE);
+    std::filesystem::permissions("elsewhere/mine.sco", std::filesystem::perms(0640));
+    std::filesystem::create_symlink("elsewhere/mine.sco", HIGH_SCORE_FILE);
+    set_table(numbered_table());
+    mode_t umask_before = umask(077); // a file made afresh would be private
+    save_high_scores();
+    umask(umask_before);
+    EXPECT_TRUE(std::filesystem::is_symlink(HIGH_SCORE_FILE));
+    EXPECT_EQ(read_file("elsewhere/mine.sco"), file_text(numbered_table()));
+    EXPECT_EQ(std::filesystem::status("elsewhere/mine.sco").permissions(), std::filesystem::perms(0640));
+    EXPECT_FALSE(std::filesystem::exists("elsewhere/mine.sco.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_TEMP_FILE));
+}
+
+TEST_F(HighScoreFile, ALinkPlantedAsTheTemporaryFileIsNeverWrittenThrough)
+{
+    write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
+    write_file("victim", "precious\n");
+    std::filesystem::create_symlink("victim", HIGH_SCORE_TEMP_FILE);
+    set_table(numbered_table());
+    save_high_scores();
+    EXPECT_EQ(read_file("victim"), "precious\n");
+    EXPECT_EQ(read_file(HIGH_SCORE_FILE), file_text(numbered_table()));
+}
+
+TEST_F(HighScoreFile, AReadOnlyTableIsNeitherReplacedNorLoadableAsAFifo)
+{
+    write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
+    std::filesystem::permissions(HIGH_SCORE_FILE, std::filesystem::perms(0444));
+    set_table(numbered_table());
+    EXPECT_MESSY_EXIT(save_high_scores());
+    EXPECT_EQ(read_file(HIGH_SCORE_FILE), EXAMPLE_FILE);
+
+    // A FIFO in the table's place is refused at once, not waited on for a writer.
+    std::filesystem::remove(HIGH_SCORE_FILE);
+    ASSERT_EQ(mkfifo(HIGH_SCORE_FILE, 0644), 0);
+    EXPECT_MESSY_EXIT(load_high_scores());
+}
+
+TEST_F(HighScoreFile, ANameIsRecordedInTheTableAsAnotherGameLeftIt)
+{
+    // This game read the table at start; another game in the folder saved since.
+    set_table(numbered_table());
+    std::vector<Entry> saved_by_other = numbered_table();
+    saved_by_other.insert(saved_by_other.begin(), {"OTHER", 2000});
+    saved_by_other.pop_back();
+    write_file(HIGH_SCORE_FILE, file_text(saved_by_other));
+
+    EXPECT_EQ(record_high_score("MINE", 950), 2);
+    std::vector<Entry> expected = saved_by_other;
+    expected.insert(expected.begin() + 2, {"MINE", 950});
+    expected.pop_back();
+    EXPECT_EQ(table(), expected);
+    EXPECT_EQ(read_file(HIGH_SCORE_FILE), file_text(expected));
+
+    // A score the fresh table no longer has room for saves nothing.
+    EXPECT_EQ(record_high_score("LATE", 150), -1);
+    EXPECT_EQ(read_file(HIGH_SCORE_FILE), file_text(expected));
+}
+
+TEST_F(HighScoreFile, ASaveWaitsForTheLockOfAnotherGame)
+{
+    write_file(HIGH_SCORE_FILE, file_text(numbered_table()));
+    set_table(numbered_table());
+    int other = open((std::string(HIGH_SCORE_FILE) + ".lock").c_str(), O_RDWR | O_CREAT, 0644);
+    ASSERT_EQ(flock(other, LOCK_EX), 0);
+    pid_t child = fork();
+    if (child == 0) {
+        close(other);
+        record_high_score("MINE", 950);
+        _exit(0);
+    }
+    // The other game saves while it holds the lock; an unlocked save would come first and be lost.
+    usleep(200000);
+    std::vector<Entry> saved_by_other = numbered_table();
+    saved_by_other[0] = {"OTHER", 2000};
+    write_file(HIGH_SCORE_FILE, file_text(saved_by_other));
+    close(other);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    scribble_table();
+    load_high_scores();
+    EXPECT_EQ(table()[0], (Entry{"OTHER", 2000}));
+    EXPECT_EQ(table()[1], (Entry{"MINE", 950}));
+}
+
+TEST_F(HighScoreFile, AStartUpCheckNamesWhatWouldStopASave)
+{
+    write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
+    set_table(example_table());
+    EXPECT_EQ(high_score_save_problem(), "");
+    EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_TEMP_FILE));
+
+    std::filesystem::create_directory(HIGH_SCORE_TEMP_FILE);
+    EXPECT_EQ(high_score_save_problem(), "highscores.sco.tmp: Is a directory");
+    std::filesystem::remove(HIGH_SCORE_TEMP_FILE);
+
+    std::filesystem::permissions(HIGH_SCORE_FILE, std::filesystem::perms(0444));
+    EXPECT_EQ(high_score_save_problem(), "highscores.sco: it is read-only");
+    std::filesystem::remove(HIGH_SCORE_FILE);
+    std::filesystem::create_symlink("gone", HIGH_SCORE_FILE);
+    EXPECT_EQ(high_score_save_problem().rfind("highscores.sco: it is a link that leads nowhere", 0), 0u);
+    EXPECT_EQ(read_file("gone"), "");
 }
 
 // ---- The screens' parts that need no display ----------------------------------------
