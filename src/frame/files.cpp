@@ -7,9 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// The three bytes some editors put before the text of a UTF-8 file.
-static const char BYTE_ORDER_MARK[] = "\xEF\xBB\xBF";
-static const int BYTE_ORDER_MARK_SIZE = 3;
+const char BYTE_ORDER_MARK[] = "\xEF\xBB\xBF";
 
 // Opened without blocking, so a FIFO cannot hold the game up before it is looked at.
 std::unique_ptr<std::streambuf> open_regular_file(const char *path)

@@ -209,6 +209,11 @@ TEST(HighScoreFormat, CarriageReturnsBlankLinesAndSpacesReadLikeTheCanonicalForm
     // is kept whole.
     EXPECT_EQ(read_text("\xEF\xBB\xBF" + EXAMPLE_FILE), example_table());
     EXPECT_EQ(read_text("\xEF\xBB\x80" + EXAMPLE_FILE)[0], (Entry{"\xEF\xBB\x80" "ACE", 2500}));
+    // A first name that itself starts with one is saved so that it reads back whole.
+    std::vector<Entry> marked = example_table();
+    marked[0].name = "\xEF\xBB\xBF" "ACE";
+    set_table(marked);
+    EXPECT_EQ(read_text(written_text()), marked);
 }
 
 TEST(HighScoreFormat, SignsAndExtremeScoresRoundTrip)
