@@ -1,17 +1,14 @@
 // Fuzz target for highscores.sco: whatever the bytes, the table read from them has ten entries
-// whose names the file can carry, every name and score pair the bytes hold is one of them, and
-// writing it out and reading it back changes nothing.
+// whose names the file can carry, and writing it out and reading it back changes nothing.
 // Bytes after a NUL, if any, are also typed into the table as a player's name.
 #include "fuzz_check.h"
 
 #include "highscores/highscores.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <sstream>
 #include <string>
-#include <vector>
 
 static const char *const FIELD_SPACE = " \t\n\r\v\f";
 
@@ -20,38 +17,6 @@ static void check_storable(const std::string &name)
     FUZZ_CHECK(!name.empty(), "an empty name");
     FUZZ_CHECK(name.size() <= static_cast<size_t>(NAME_TOKEN_LIMIT), "a name past the limit");
     FUZZ_CHECK(name.find_first_of(FIELD_SPACE) == std::string::npos, "a name with whitespace");
-}
-
-// The whitespace-separated fields of the file, after a byte order mark if it has one.
-static std::vector<std::string> fields_of(std::string text)
-{
-    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        text.erase(0, 3);
-    std::vector<std::string> fields;
-    for (size_t start = text.find_first_not_of(FIELD_SPACE); start != std::string::npos;) {
-        size_t end = std::min(text.find_first_of(FIELD_SPACE, start), text.size());
-        fields.push_back(text.substr(start, end - start));
-        start = text.find_first_not_of(FIELD_SPACE, end);
-    }
-    return fields;
-}
-
-// Each pair of fields gives an entry whose name is the first field, whole or cut at the limit;
-// only entries the fields run out before are blank.
-static void check_nothing_lost(const std::string &text)
-{
-    std::vector<std::string> fields = fields_of(text);
-    for (size_t i = 0; i < HIGH_SCORE_ENTRIES; i++) {
-        const std::string &name = high_names[i];
-        if (2 * i + 1 >= fields.size()) {
-            FUZZ_CHECK(name == BLANK_NAME && high_scores[i] == 0, "an entry past the end is not blank");
-            continue;
-        }
-        const std::string &field = fields[2 * i];
-        bool whole = field.size() <= static_cast<size_t>(NAME_TOKEN_LIMIT);
-        FUZZ_CHECK(whole ? name == field : field.compare(0, name.size(), name) == 0, "a name lost");
-        FUZZ_CHECK(whole || name.size() + 3 >= static_cast<size_t>(NAME_TOKEN_LIMIT), "cut too short");
-    }
 }
 
 struct Table {
@@ -114,10 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const char *nul = static_cast<const char *>(std::memchr(bytes, '\0', size));
     size_t file_size = nul ? static_cast<size_t>(nul - bytes) : size;
 
-    std::string text(bytes, file_size);
-    std::istringstream in(text);
+    std::istringstream in(std::string(bytes, file_size));
     read_high_scores(in);
-    check_nothing_lost(text);
     for (int i = 0; i < HIGH_SCORE_ENTRIES; i++)
         check_storable(high_names[i]);
     check_round_trip();
