@@ -38,7 +38,7 @@ int record_high_score(const std::string &name, int score);
 
 // What stops the table from being saved (the file, and why), or an empty string when a save
 // would succeed; tried with a temporary file that is removed again.
-std::string high_score_save_problem();
+std::string find_high_score_save_problem();
 // At start-up: one message box when the table could not be saved, then play goes on.
 void warn_if_high_scores_unsaveable();
 

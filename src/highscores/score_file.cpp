@@ -194,7 +194,7 @@ int record_high_score(const std::string &name, int score)
     return rank;
 }
 
-std::string high_score_save_problem()
+std::string find_high_score_save_problem()
 {
     TablePlace place;
     std::string problem = locate_table(place);
@@ -211,7 +211,7 @@ std::string high_score_save_problem()
 
 void warn_if_high_scores_unsaveable()
 {
-    std::string problem = high_score_save_problem();
+    std::string problem = find_high_score_save_problem();
     if (!problem.empty())
         allegro_message(UNSAVEABLE_WARNING, HIGH_SCORE_FILE, problem.c_str());
 }

@@ -540,15 +540,15 @@ TEST_F(HighScoreFile, AStartUpCheckNamesWhatWouldStopASave)
 {
     write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
     set_table(example_table());
-    EXPECT_EQ(high_score_save_problem(), "");
+    EXPECT_EQ(find_high_score_save_problem(), "");
     EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_TEMP_FILE));
 
     std::filesystem::create_directory(HIGH_SCORE_TEMP_FILE);
-    EXPECT_EQ(high_score_save_problem(), "highscores.sco.tmp: Is a directory");
+    EXPECT_EQ(find_high_score_save_problem(), "highscores.sco.tmp: Is a directory");
     std::filesystem::remove(HIGH_SCORE_TEMP_FILE);
 
     std::filesystem::permissions(HIGH_SCORE_FILE, std::filesystem::perms(0444));
-    EXPECT_EQ(high_score_save_problem(), "highscores.sco: it is read-only");
+    EXPECT_EQ(find_high_score_save_problem(), "highscores.sco: it is read-only");
 }
 
 // ---- The screens' parts that need no display ----------------------------------------
