@@ -61,6 +61,7 @@ int main(int, char **argv)
     intro_sequence(game.sounds, game.music, game.backgrounds);
     reset_starting_state();
     load_high_scores();
+    warn_if_high_scores_unsaveable();
     title_menu(game.backgrounds, game.music);
     play_tune(game.music, MUS_GAME);
 

@@ -2,6 +2,7 @@
 #include "frame/audio.h"
 #include "frame/entries.h"
 #include "frame/fatal.h"
+#include "frame/keyboard.h"
 #include "frame/state.h"
 #include "frame/text.h"
 #include "frontend/frontend.h"
@@ -89,6 +90,11 @@ void title_menu(DATAFILE *backgrounds, DATAFILE *music)
     int cursor = MENU_NEW_GAME;
     int done = 0;
     set_text_transparent();
+    // The menu acts on Enter held as it starts, so an Enter still down from the screen before
+    // (the intro cut short, the game-over picture left) would choose "New Game" at once: the
+    // menu is shown and Enter let go first, so the player can choose.
+    draw_menu(work, title, cursor);
+    wait_for_key_release(KEY_ENTER);
     clear_keybuf();
 
     // Keys are read from the held-key state, so a key kept down acts on every pass;
@@ -96,7 +102,8 @@ void title_menu(DATAFILE *backgrounds, DATAFILE *music)
     while (!done) {
         if (key[KEY_ENTER]) {
             rest(KEY_REST_MS);
-            // The typed keys are dropped on the way into and out of a screen.
+            // The typed keys are dropped on the way into and out of a screen, and the menu
+            // comes back as it starts: once Enter is let go.
             switch (cursor) {
             case MENU_NEW_GAME:
                 done = 1;
@@ -105,12 +112,14 @@ void title_menu(DATAFILE *backgrounds, DATAFILE *music)
                 clear_keybuf();
                 rest(KEY_REST_MS);
                 show_high_scores();
+                wait_for_key_release(KEY_ENTER);
                 clear_keybuf();
                 break;
             case MENU_CREDITS:
                 clear_keybuf();
                 rest(KEY_REST_MS);
                 show_credits(backgrounds, music);
+                wait_for_key_release(KEY_ENTER);
                 clear_keybuf();
                 break;
             case MENU_QUIT:

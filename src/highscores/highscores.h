@@ -11,9 +11,9 @@ const int NAME_ENTRY_CHARACTERS = 12; // the most characters the name box accept
 const int NAME_ENTRY_BYTES_PER_CHARACTER = 4;
 const int NAME_ENTRY_SIZE = (NAME_ENTRY_CHARACTERS + 1) * NAME_ENTRY_BYTES_PER_CHARACTER;
 
-// The longest name the file may hold, in bytes: room for the box's longest name with some to
-// spare. A longer one marks the file as damaged, and longer names are cut to it when saved.
-const int NAME_TOKEN_LIMIT = 64;
+// The longest name the file keeps, in bytes: far more than the box's longest name. A longer
+// name, read or typed, is cut to it.
+const int NAME_TOKEN_LIMIT = 255;
 
 extern int high_scores[HIGH_SCORE_ENTRIES];         // index 0 the best
 extern std::string high_names[HIGH_SCORE_ENTRIES];  // the name beside each score
@@ -31,10 +31,22 @@ void load_high_scores();
 void save_high_scores();
 int high_score_rank(int score);
 
+// The end of a name entry: reads the file again with other games locked out, inserts the name
+// and score where they rank there, and saves. Returns that place, or -1 when the score no
+// longer ranks (another game saved better ones meanwhile) and nothing was saved.
+int record_high_score(const std::string &name, int score);
+
+// What stops the table from being saved (the file, and why), or an empty string when a save
+// would succeed; tried with a temporary file that is removed again.
+std::string find_high_score_save_problem();
+// At start-up: one message box when the table could not be saved, then play goes on.
+void warn_if_high_scores_unsaveable();
+
 // Inserts a name and score at place (0 to 9), moving the entries below down one.
 void insert_high_score(int place, const std::string &name, int score);
 
-// Reads a table from a stream; entries from a damaged point on become blank.
+// Reads a table from a stream. Every entry the stream holds is kept, as near as it can be read;
+// only the entries missing at its end become blank.
 void read_high_scores(std::istream &in);
 // Writes the table in the file's format.
 void write_high_scores(std::ostream &out);
@@ -44,7 +56,8 @@ struct BITMAP;
 // Draws the heading and the ten rows, placed for a screen of the given size.
 void draw_high_score_table(BITMAP *bitmap, int screen_w, int screen_h);
 void show_high_scores();
-void enter_high_score(int place, int score);
+// Asks for a name once every key is let go, then records the score with it.
+void enter_high_score(int score);
 
 // At the end of a game: name entry and the table when the score ranks, else nothing.
 void offer_high_score(int score);

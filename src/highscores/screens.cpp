@@ -2,6 +2,7 @@
 #include "highscores/highscores.h"
 
 #include "frame/fatal.h"
+#include "frame/keyboard.h"
 #include "frame/state.h"
 #include "frame/text.h"
 
@@ -78,31 +79,32 @@ void show_high_scores()
     destroy_bitmap(page);
 }
 
-// Asks for the player's name in the edit box, enters it at place and saves the table.
-void enter_high_score(int place, int score)
+// Asks for the player's name in the edit box, then records it with the score. The box opens
+// only once every key is let go: a key held from play would repeat into it and close it.
+void enter_high_score(int score)
 {
     BITMAP *page = create_page();
     draw_text(page, SCREEN_W / 2 - CONGRATULATION_LEFT, 0, white(), "You've got a High Score!!");
     draw_text(page, SCREEN_W / 2 - PROMPT_LEFT, PROMPT_Y, white(), "Enter your name here:");
     show_page(page);
 
+    wait_for_all_keys_released();
     position_dialog(name_dialog, SCREEN_W / 2 - BOX_LEFT, BOX_Y);
     do_dialog(name_dialog, 0);
-    insert_high_score(place, name_entry, score);
+    std::string name = name_entry;
     name_entry[0] = '\0';
 
     // Repaint the two lines of text over the box.
     show_page(page);
-    save_high_scores();
+    record_high_score(name, score);
     destroy_bitmap(page);
 }
 
 // The end of a game: a score that ranks is entered by name, then the table is shown.
-// The place is asked for again when the name is entered, as both ends of play do.
 void offer_high_score(int score)
 {
     if (high_score_rank(score) >= 0) {
-        enter_high_score(high_score_rank(score), score);
+        enter_high_score(score);
         show_high_scores();
     }
 }

@@ -1,11 +1,12 @@
 // Level files: reading one with the game's rules and putting it into play.
 #include "frame/fatal.h"
+#include "frame/files.h"
 #include "frame/state.h"
 #include "levels/levels.h"
 
 #include <cctype>
+#include <climits>
 #include <cstring>
-#include <fstream>
 
 const char FIRST_LEVEL_FILE[] = "levels\\level1.qlv";
 
@@ -14,6 +15,7 @@ static const int LAST_PATTERN = 12;
 static const double SHIP_START_X = 160.0;
 static const double SHIP_Y = 184.0;
 static const double UNSPAWNED_X = 500.0; // parked off to the right until spawned
+static const int DECIMAL_BASE = 10;
 
 std::string level_path(const char *file_name)
 {
@@ -43,9 +45,38 @@ static std::string read_name(std::istream &in, const char *what, std::string &na
     return "";
 }
 
+// Reads a whole field as an optionally signed decimal that fits an int: a field such as "1.5"
+// or "12x" is refused whole rather than read in part, so the reason names the field that failed.
+// The digits are read one by one and never stored, so a huge field costs no memory.
+static bool read_integer(std::istream &in, int &value)
+{
+    const int end = std::char_traits<char>::eof();
+    in >> std::ws;
+    int c = in.peek();
+    bool negative = c == '-';
+    if (c == '+' || c == '-') {
+        in.get();
+        c = in.peek();
+    }
+    const long long most = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
+    long long magnitude = 0;
+    bool digits = false;
+    for (; c != end && std::isdigit(c); c = in.peek()) {
+        magnitude = magnitude * DECIMAL_BASE + (c - '0');
+        if (magnitude > most)
+            return false;
+        digits = true;
+        in.get();
+    }
+    if (!digits || (c != end && !std::isspace(c)))
+        return false;
+    value = static_cast<int>(negative ? -magnitude : magnitude);
+    return true;
+}
+
 static std::string read_number(std::istream &in, int entry, const char *what, int &value)
 {
-    if (in >> value)
+    if (read_integer(in, value))
         return "";
     in.clear();
     std::string where = entry < 0 ? std::string("the enemy count")
@@ -58,6 +89,7 @@ static std::string read_number(std::istream &in, int entry, const char *what, in
 // patterns no enemy flies (such an enemy never leaves, so the level never ends).
 std::string read_level(std::istream &in, int sprite_limit, LevelFile &level)
 {
+    skip_byte_order_mark(in);
     std::string problem = read_number(in, -1, "", level.enemy_count);
     if (!problem.empty())
         return problem;
@@ -88,13 +120,14 @@ std::string read_level(std::istream &in, int sprite_limit, LevelFile &level)
 }
 
 // The name is used only to open the file, so it may be one of the two name
-// buffers that the load overwrites.
+// buffers that the load overwrites. A folder, FIFO or device of that name is no level.
 void load_level(const char *file_name)
 {
     std::string path = level_path(file_name);
-    std::ifstream in(path, std::ios::in | std::ios::binary);
-    if (!in)
+    std::unique_ptr<std::streambuf> file = open_regular_file(path.c_str());
+    if (!file)
         fatal_error("Level not found!\n\nOK TO QUIT!");
+    std::istream in(file.get());
 
     static LevelFile level;
     std::string problem = read_level(in, sprite_entries, level);

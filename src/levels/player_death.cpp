@@ -92,11 +92,6 @@ static void game_over(DATAFILE *backgrounds, DATAFILE *music)
     rest(GAME_OVER_PAUSE_MS);
     show_picture(backgrounds, BG_GAME_OVER);
     wait_for_enter();
-    // The menu acts on Enter held as it starts, so the press that leaves the
-    // picture would pick "New Game" at once: let it go first, so the player
-    // can choose.
-    while (key[KEY_ENTER]) {
-    }
     title_menu(backgrounds, music);
 }
 

@@ -1,9 +1,18 @@
-"""Journey: the game starts, a key ends the intro, the title menu's cursor wraps, "Quit" exits 1."""
+"""Journey: the game starts, a key ends the intro, the title menu's cursor wraps, "Quit" exits 1.
+An Enter held from the intro into the menu chooses nothing, and a table that cannot be saved is
+reported once at start-up while play goes on."""
+import time
+
 import harness
 import game_screens as gs
+import progress_screens as ps
 
 SOUND_BOX_START = "Error initialising sound system\n"
 SOUND_BOX_END = "\nPress Ok to continue without sound\n"
+READ_ONLY_BOX = ("The high score table highscores.sco cannot be saved:\nhighscores.sco: it is "
+                 "read-only\nPress Ok to play on; a new high score will not be kept\n")
+# Well past the menu's 100 ms rest on Enter, and past the key's repeat delay.
+HELD_SECONDS = 1.0
 
 
 class StartAndQuit(harness.JourneyTest):
@@ -38,6 +47,31 @@ class StartAndQuit(harness.JourneyTest):
             self.assertGreater(len(messages[0]), len(SOUND_BOX_START + SOUND_BOX_END),
                                "Allegro's reason stands between the two lines")
 
+            gs.move_cursor(game, "Up", gs.QUIT)
+            self.assertEqual(game.press_to_exit("Return"), gs.QUIT_STATUS)
+            self.assertEqual(len(game.messages()), 1)
+
+    def test_enter_held_from_the_intro_waits_to_be_let_go_in_the_menu(self):
+        with self.game() as game:
+            game.start()
+            game.find_window()
+            # Enter, pressed again and again, ends the intro and is still down as the menu starts.
+            try:
+                game.wait_for("the title menu", gs.menu_with_cursor(gs.NEW_GAME), timeout=60,
+                              between=lambda: game.key_down("Return"))
+                time.sleep(HELD_SECONDS)
+                shot = game.screenshot(keep="menu-with-enter-held")
+            finally:
+                game.key_up("Return")
+            self.assertTrue(gs.menu_with_cursor(gs.NEW_GAME)(shot), "held Enter chose New Game")
+            game.press("Return", "the game started", ps.left_menu)
+
+    def test_a_read_only_table_is_reported_once_and_play_goes_on(self):
+        with self.game() as game:
+            scores = game.path("highscores.sco")
+            scores.chmod(0o444)
+            gs.start_to_menu(game)
+            self.assertEqual(game.messages(), [READ_ONLY_BOX])
             gs.move_cursor(game, "Up", gs.QUIT)
             self.assertEqual(game.press_to_exit("Return"), gs.QUIT_STATUS)
             self.assertEqual(len(game.messages()), 1)

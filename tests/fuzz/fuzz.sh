@@ -16,9 +16,10 @@ TARGETS=(fuzz_level fuzz_highscores)
 sources_of() {
   case "$1" in
     fuzz_level)
-      echo src/levels/level_file.cpp src/frame/state.cpp src/frame/fatal.cpp src/frame/text.cpp ;;
+      echo src/levels/level_file.cpp src/frame/state.cpp src/frame/fatal.cpp src/frame/text.cpp \
+        src/frame/files.cpp ;;
     fuzz_highscores)
-      echo src/highscores/table.cpp src/frame/fatal.cpp src/frame/text.cpp ;;
+      echo src/highscores/table.cpp src/frame/fatal.cpp src/frame/text.cpp src/frame/files.cpp ;;
   esac
 }
 

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Crash-safe saving: kills save_loop (the game's own save, over and over) with SIGKILL at
 random moments and checks that highscores.sco is always the old table or the new one, byte for
-byte, and that a temporary file left behind by a kill never stops the next save.
+byte, with the permission bits the player gave it, and that a temporary file left behind by a
+kill never stops the next save.
 
     kill_save.py SAVE_LOOP BLANK_TABLE [KILLS] [SEED]
 """
@@ -24,6 +25,7 @@ ENTRIES = 10
 NAME_PAD_SPAN = 50
 SCORE_STEP = 10
 FINAL_SAVES = 3
+PLAYERS_MODE = 0o660  # group-writable, closed to others: no usual umask makes a new file so
 
 
 def table_bytes(generation, blank=b""):
@@ -67,6 +69,9 @@ def kill_once(save_loop, folder, blank, rng, tally):
     saver.stdout.close()
     last_done = saved[-1] if saved else ready
     data = (folder / SCORE_FILE).read_bytes()
+    mode = (folder / SCORE_FILE).stat().st_mode & 0o7777
+    if mode != PLAYERS_MODE:
+        fail(f"after a kill {SCORE_FILE} has mode {mode:o}, not {PLAYERS_MODE:o}")
     # The kill may land after the rename but before "saved" is printed: then the file is the
     # new table. Anything else, a mix or a cut table, is a failure.
     if data == table_bytes(last_done, blank):
@@ -90,6 +95,7 @@ def main():
     with tempfile.TemporaryDirectory(prefix="vs-kill-save-") as name:
         folder = Path(name)
         (folder / SCORE_FILE).write_bytes(blank.read_bytes())
+        (folder / SCORE_FILE).chmod(PLAYERS_MODE)
         generation = 0
         for _ in range(kills):
             held = kill_once(save_loop, folder, blank.read_bytes(), rng, tally)

@@ -1,9 +1,12 @@
-// The title menu's cursor wrapping and the reset of the run that "New Game" makes.
+// The title menu's cursor wrapping, held keys between screens, and the reset of the run that
+// "New Game" makes.
+#include "frame/keyboard.h"
 #include "frame/state.h"
 #include "frontend/frontend.h"
 
 #include <filesystem>
 #include <fstream>
+#include <allegro.h>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -39,6 +42,18 @@ TEST(MenuCursor, UpThenDownAndFullCirclesReturnToTheSameItem)
         EXPECT_EQ(up, row);
         EXPECT_EQ(down, row);
     }
+}
+
+// Every entry of the held-key state counts; with none down the waits end at once.
+TEST(HeldKeys, AnyKeyDownIsSeen)
+{
+    for (int scancode : {int(KEY_A), int(KEY_ESC), int(KEY_CAPSLOCK), KEY_MAX - 1}) {
+        key[scancode] = 1;
+        EXPECT_TRUE(any_key_held()) << scancode;
+        key[scancode] = 0;
+    }
+    EXPECT_FALSE(any_key_held());
+    wait_for_all_keys_released();
 }
 
 // A working directory holding an empty first level, and the state a finished

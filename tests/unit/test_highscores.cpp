@@ -2,14 +2,18 @@
 #include "highscores/highscores.h"
 
 #include <allegro.h>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fcntl.h>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <initializer_list>
 #include <iterator>
 #include <sstream>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -200,6 +204,16 @@ TEST(HighScoreFormat, CarriageReturnsBlankLinesAndSpacesReadLikeTheCanonicalForm
 
     std::string loose = "\n\n  ACE \t 2500\r\n\n" + EXAMPLE_FILE.substr(9);
     EXPECT_EQ(read_text(loose), example_table());
+
+    // A byte order mark before the first name is skipped; a name that merely starts like one
+    // is kept whole.
+    EXPECT_EQ(read_text("\xEF\xBB\xBF" + EXAMPLE_FILE), example_table());
+    EXPECT_EQ(read_text("\xEF\xBB\x80" + EXAMPLE_FILE)[0], (Entry{"\xEF\xBB\x80" "ACE", 2500}));
+    // A first name that itself starts with one is saved so that it reads back whole.
+    std::vector<Entry> marked = example_table();
+    marked[0].name = "\xEF\xBB\xBF" "ACE";
+    set_table(marked);
+    EXPECT_EQ(read_text(written_text()), marked);
 }
 
 TEST(HighScoreFormat, SignsAndExtremeScoresRoundTrip)
@@ -280,42 +294,51 @@ TEST(HighScoreDamage, AShortFileBlanksTheMissingEntries)
     EXPECT_EQ(read_text(text.substr(0, text.find("N3") + 3)), blank_from(entries, 3));
 }
 
-TEST(HighScoreDamage, AScoreThatDoesNotParseBlanksItsEntryAndTheRest)
+TEST(HighScoreDamage, AScoreIsReadAsFarAsItGoesAndNoEntryIsLost)
 {
-    std::vector<Entry> entries = numbered_table();
-    for (const char *bad : {"12x", "x12", "-", "+", "+-5", "1.5", "2147483648", "-2147483649",
-                            "99999999999999999999"}) {
-        std::vector<Entry> damaged = entries;
-        damaged[4].name = "BAD";
-        std::string text = file_text(damaged);
-        text.replace(text.find("BAD\n600"), 7, std::string("BAD\n") + bad);
-        EXPECT_EQ(read_text(text), blank_from(entries, 4)) << "score field " << bad;
+    struct Case {
+        const char *field;
+        int score;
+    };
+    const Case cases[] = {
+        {"6000x", 6000}, {"12x34", 12}, {"1.5", 1}, {"+0007", 7}, {"-0", 0},
+        {"000000000000000000000000042", 42}, {"2147483648", 2147483647},
+        {"99999999999999999999", 2147483647}, {"-2147483649", -2147483647 - 1},
+        {"lots", 0}, {"x12", 0}, {"-", 0}, {"+", 0}, {"+-5", 0}, {"--1", 0},
+    };
+    for (const Case &c : cases) {
+        std::vector<Entry> entries = numbered_table();
+        entries[4].name = "BAD";
+        std::string text = file_text(entries);
+        text.replace(text.find("BAD\n600"), 7, std::string("BAD\n") + c.field);
+        entries[4].score = c.score;
+        EXPECT_EQ(read_text(text), entries) << "score field " << c.field;
     }
 }
 
-TEST(HighScoreDamage, OverlongFieldsAreDamageAndReadingStopsAtTheirLimit)
+TEST(HighScoreDamage, OverlongFieldsAreCutAndNothingAfterThemIsLost)
 {
     std::vector<Entry> entries = numbered_table();
-    std::string text = file_text(entries);
-
-    std::string longest = std::string(NAME_TOKEN_LIMIT, 'n');
-    std::string accepted = text;
-    accepted.replace(0, 2, longest);
-    std::vector<Entry> longest_first = entries;
-    longest_first[0].name = longest;
-    EXPECT_EQ(read_text(accepted), longest_first);
-
-    // A huge name, score or run of blanks is given up on after a bounded look.
+    const std::string longest(NAME_TOKEN_LIMIT, 'n');
     const size_t huge = 1 << 20;
-    std::string cut = text.substr(0, text.find("N2"));
-    for (const std::string &junk : {std::string(huge, 'n') + "\n5\n", "N2\n" + std::string(huge, '7') + "\n",
-                                    std::string(huge, ' ') + "N2\n800\n"}) {
-        scribble_table();
-        std::istringstream in(cut + junk + text.substr(text.find("N3")));
-        read_high_scores(in);
-        EXPECT_EQ(table(), blank_from(entries, 2));
-        ASSERT_FALSE(in.fail());
-        EXPECT_LT(static_cast<size_t>(in.tellg()), cut.size() + 2048);
+    struct Case {
+        std::string field_text; // what stands in for entry 2 in the file
+        Entry read;
+    };
+    const Case cases[] = {
+        {std::string(100, 'n') + "\n800\n", {std::string(100, 'n'), 800}},
+        {longest + "\n800\n", {longest, 800}},
+        {std::string(10000, 'n') + "\n800\n", {longest, 800}},
+        {std::string(huge, 'n') + " 800\n", {longest, 800}},
+        {"N2\n" + std::string(huge, '7') + "\n", {"N2", 2147483647}},
+        {std::string(huge, ' ') + "N2" + std::string(huge, '\n') + "800\n", {"N2", 800}},
+    };
+    std::string text = file_text(entries);
+    std::string before = text.substr(0, text.find("N2")), after = text.substr(text.find("N3"));
+    for (const Case &c : cases) {
+        std::vector<Entry> expected = entries;
+        expected[2] = c.read;
+        EXPECT_EQ(read_text(before + c.field_text + after), expected) << c.field_text.size();
     }
 }
 
@@ -436,11 +459,96 @@ TEST_F(HighScoreFile, ACrashBeforeTheRenameLosesNothing)
     EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_TEMP_FILE));
 }
 
-TEST_F(HighScoreFile, ADamagedFileLoadsWithBlankEntries)
+TEST_F(HighScoreFile, ADamagedFileLoadsWhatItHolds)
 {
-    write_file(HIGH_SCORE_FILE, "ACE\r\n2500\r\nBOB\r\nlots\r\n");
+    write_file(HIGH_SCORE_FILE, "\xEF\xBB\xBF" "ACE\r\n2500\r\nBOB\r\nlots\r\n");
     load_high_scores();
-    EXPECT_EQ(table(), example_table());
+    std::vector<Entry> expected = example_table();
+    expected[1] = {"BOB", 0};
+    EXPECT_EQ(table(), expected);
+}
+
+TEST_F(HighScoreFile, ALinkedTableIsSavedThroughTheLinkWithItsModeKept)
+{
+    std::filesystem::create_directory("elsewhere");
+    write_file("elsewhere/mine.sco", EXAMPLE_FILE);
+    std::filesystem::permissions("elsewhere/mine.sco", std::filesystem::perms(0640));
+    std::filesystem::create_symlink("elsewhere/mine.sco", HIGH_SCORE_FILE);
+    set_table(numbered_table());
+    mode_t umask_before = umask(077); // a file made afresh would be private
+    save_high_scores();
+    umask(umask_before);
+    EXPECT_TRUE(std::filesystem::is_symlink(HIGH_SCORE_FILE));
+    EXPECT_EQ(read_file("elsewhere/mine.sco"), file_text(numbered_table()));
+    EXPECT_EQ(std::filesystem::status("elsewhere/mine.sco").permissions(), std::filesystem::perms(0640));
+    EXPECT_FALSE(std::filesystem::exists("elsewhere/mine.sco.tmp"));
+    EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_TEMP_FILE));
+}
+
+TEST_F(HighScoreFile, APlantedLinkIsNotWrittenThroughNorAReadOnlyTableReplacedNorAFifoWaitedOn)
+{
+    write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
+    write_file("victim", "precious\n");
+    std::filesystem::create_symlink("victim", HIGH_SCORE_TEMP_FILE);
+    set_table(numbered_table());
+    save_high_scores();
+    EXPECT_EQ(read_file("victim"), "precious\n");
+    EXPECT_EQ(read_file(HIGH_SCORE_FILE), file_text(numbered_table()));
+
+    std::filesystem::permissions(HIGH_SCORE_FILE, std::filesystem::perms(0444));
+    set_table(example_table());
+    EXPECT_MESSY_EXIT(save_high_scores());
+    EXPECT_EQ(read_file(HIGH_SCORE_FILE), file_text(numbered_table()));
+
+    std::filesystem::remove(HIGH_SCORE_FILE);
+    ASSERT_EQ(mkfifo(HIGH_SCORE_FILE, 0644), 0);
+    EXPECT_MESSY_EXIT(load_high_scores());
+}
+
+TEST_F(HighScoreFile, ANameIsRecordedInTheTableAsAnotherGameLeftIt)
+{
+    // This game read the table at start; another game in the folder saved since.
+    set_table(numbered_table());
+    std::vector<Entry> saved_by_other = numbered_table();
+    saved_by_other.insert(saved_by_other.begin(), {"OTHER", 2000});
+    saved_by_other.pop_back();
+    write_file(HIGH_SCORE_FILE, file_text(saved_by_other));
+
+    EXPECT_EQ(record_high_score("MINE", 950), 2);
+    std::vector<Entry> expected = saved_by_other;
+    expected.insert(expected.begin() + 2, {"MINE", 950});
+    expected.pop_back();
+    EXPECT_EQ(table(), expected);
+    EXPECT_EQ(read_file(HIGH_SCORE_FILE), file_text(expected));
+
+    // A score the fresh table no longer has room for saves nothing.
+    EXPECT_EQ(record_high_score("LATE", 150), -1);
+    EXPECT_EQ(read_file(HIGH_SCORE_FILE), file_text(expected));
+}
+
+TEST_F(HighScoreFile, ARecordWaitsWhileAnotherGameHoldsTheLock)
+{
+    write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
+    int other = open((std::string(HIGH_SCORE_FILE) + ".lock").c_str(), O_RDWR | O_CREAT, 0644);
+    ASSERT_EQ(flock(other, LOCK_EX), 0);
+    EXPECT_EXIT({ alarm(1); record_high_score("MINE", 950); std::exit(0); },
+                ::testing::KilledBySignal(SIGALRM), "");
+    close(other);
+}
+
+TEST_F(HighScoreFile, AStartUpCheckNamesWhatWouldStopASave)
+{
+    write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
+    set_table(example_table());
+    EXPECT_EQ(find_high_score_save_problem(), "");
+    EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_TEMP_FILE));
+
+    std::filesystem::create_directory(HIGH_SCORE_TEMP_FILE);
+    EXPECT_EQ(find_high_score_save_problem(), "highscores.sco.tmp: Is a directory");
+    std::filesystem::remove(HIGH_SCORE_TEMP_FILE);
+
+    std::filesystem::permissions(HIGH_SCORE_FILE, std::filesystem::perms(0444));
+    EXPECT_EQ(find_high_score_save_problem(), "highscores.sco: it is read-only");
 }
 
 // ---- The screens' parts that need no display ----------------------------------------

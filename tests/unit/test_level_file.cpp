@@ -115,6 +115,7 @@ TEST_F(LevelFiles, WhatThePlayerCanPlayIsAccepted)
     EXPECT_EQ(problem_of("1 a b -40 0 1 -2147483648"), "") << "negative delays and any extra";
     std::string names(255, 'n');
     EXPECT_EQ(problem_of("0 " + names + " " + names), "");
+    EXPECT_EQ(problem_of("\xEF\xBB\xBF" "0 a b"), "") << "a byte order mark before the count";
     std::string two_hundred = "200 a b";
     for (int i = 0; i < 200; i++)
         two_hundred += " 0 3 11 0";
@@ -134,6 +135,10 @@ TEST_F(LevelFiles, DamagedOrUnplayableFilesAreRefusedWithTheirReason)
         {"0 " + std::string(256, 'x') + " b", "the restart file name is longer than 255 characters"},
         {"2 a b 0 1 5 7 30 4", "enemy entry 2: the pattern is missing or not a whole number"},
         {"1 a b 0 x 5 7", "enemy entry 1: the sprite is missing or not a whole number"},
+        {"1 a b 1.5 1 5 7", "enemy entry 1: the delay is missing or not a whole number"},
+        {"1 a b 0 12x 5 7", "enemy entry 1: the sprite is missing or not a whole number"},
+        {"2x a b", "the enemy count is missing or not a whole number"},
+        {"1 a b 0 1 5 " + std::string(30, '9'), "enemy entry 1: the fourth number is missing or not a whole number"},
         {"1 a b 0 14 5 7", "enemy entry 1: sprite 14 is not a picture of sprites.dat (0 to 13)"},
         {"1 a b 0 -1 5 7", "enemy entry 1: sprite -1 is not a picture of sprites.dat (0 to 13)"},
         {"2 a b 0 1 5 7 0 1 13 0", "enemy entry 2: pattern 13 is outside 1 to 12"},
@@ -155,6 +160,17 @@ using LevelFilesDeathTest = LevelFiles;
 TEST_F(LevelFilesDeathTest, MissingOrRefusedFilesEndTheGame)
 {
     EXPECT_EXIT(load_level("levels\\nowhere.qlv"), ::testing::ExitedWithCode(1), "");
+    // A folder or a FIFO is no level, and a FIFO is not waited on for a writer.
+    ASSERT_EQ(std::system("mkdir levels/folder.qlv && mkfifo levels/fifo.qlv"), 0);
+    for (const char *name : {"levels\\folder.qlv", "levels\\fifo.qlv"})
+        EXPECT_EXIT(
+            {
+                std::fflush(stdout);
+                dup2(2, 1); // the message goes to stdout without a display
+                load_level(name);
+            },
+            ::testing::ExitedWithCode(1), "Level not found!")
+            << name;
     write("levels/bad.qlv", "1 a b 0 1 13 0");
     EXPECT_EXIT(load_level("levels\\bad.qlv"), ::testing::ExitedWithCode(1), "");
 }

@@ -1,0 +1,30 @@
+// Held keys between screens: waiting until a key press has ended before a screen acts on keys.
+#include "frame/keyboard.h"
+
+#include <allegro.h>
+
+static const int RELEASE_POLL_MS = 5; // how often a held key is looked at again
+
+bool any_key_held()
+{
+    for (int scancode = 0; scancode < KEY_MAX; ++scancode)
+        if (key[scancode])
+            return true;
+    return false;
+}
+
+// Pauses between looks only while the key is down, so nothing waits when no key is held.
+void wait_for_key_release(int scancode)
+{
+    while (key[scancode])
+        rest(RELEASE_POLL_MS);
+}
+
+void wait_for_all_keys_released()
+{
+    clear_keybuf();
+    while (any_key_held()) {
+        rest(RELEASE_POLL_MS);
+        clear_keybuf();
+    }
+}

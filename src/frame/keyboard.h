@@ -1,0 +1,12 @@
+// Held keys between screens: waiting until a key press has ended before a screen acts on keys.
+#pragma once
+
+// Whether any key of Allegro's held-key state is down.
+bool any_key_held();
+
+// Waits until the key is no longer held.
+void wait_for_key_release(int scancode);
+
+// Waits until no key is held, dropping the keys typed meanwhile, and leaves the typed-key
+// queue empty: a key held from an earlier screen, or its repeats, reach no one.
+void wait_for_all_keys_released();
