@@ -38,6 +38,17 @@ DATAFILE *make_sound_datafile(int count)
     return data;
 }
 
+DATAFILE *make_tune_datafile(int count)
+{
+    DATAFILE *data = new DATAFILE[count + 1]();
+    for (int i = 0; i < count; i++) {
+        data[i].dat = new MIDI();
+        data[i].type = DAT_MIDI;
+    }
+    data[count].type = DAT_END;
+    return data;
+}
+
 void free_test_datafile(DATAFILE *data)
 {
     for (int i = 0; data[i].type != DAT_END; i++) {
@@ -45,6 +56,8 @@ void free_test_datafile(DATAFILE *data)
             destroy_bitmap(static_cast<BITMAP *>(data[i].dat));
         else if (data[i].type == DAT_SAMPLE)
             destroy_sample(static_cast<SAMPLE *>(data[i].dat));
+        else if (data[i].type == DAT_MIDI)
+            delete static_cast<MIDI *>(data[i].dat);
     }
     delete[] data;
 }

@@ -1,14 +1,20 @@
 // The title menu's cursor wrapping, held keys between screens, and the reset of the run that
 // "New Game" makes.
 #include "frame/keyboard.h"
+#include "fixtures.h"
+#include "frame/entries.h"
 #include "frame/state.h"
 #include "frontend/frontend.h"
+#include "highscores/highscores.h"
+#include "levels/levels.h"
+#include "player_script.h"
 
 #include <filesystem>
 #include <fstream>
 #include <allegro.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -134,4 +140,118 @@ TEST_F(NewGameReset, KeepsWhatTheLastGameLeftInShieldsClockBulletsAndExplosions)
     EXPECT_EQ(bullets[6].x, PARKED_X);
     EXPECT_EQ(explosion_timer[0], 0);
     EXPECT_EQ(explosion_timer[5], 17);
+}
+
+// ---- The menu and the end of a game, played by a scripted player ----------------------
+
+namespace {
+
+// The game's folder with a first level and a blank table, stand-in pictures and tunes, and a
+// memory bitmap for the screen.
+class ScriptedScreens : public NewGameReset {
+protected:
+    void SetUp() override
+    {
+        NewGameReset::SetUp();
+        std::ofstream table("highscores.sco", std::ios::binary);
+        for (int i = 0; i < 10; ++i)
+            table << "Empty\n0\n";
+        table.close();
+        load_high_scores();
+        backgrounds = make_picture_datafile(BACKGROUNDS_COUNT, SCREEN_WIDTH, SCREEN_HEIGHT);
+        sprites = make_picture_datafile(SPRITES_COUNT);
+        sounds = make_sound_datafile(SOUNDS_COUNT);
+        music = make_tune_datafile(MUSIC_COUNT);
+        watch_datafiles(sounds, music);
+        saved_screen = screen;
+        screen = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
+        // SCREEN_W and SCREEN_H, which the screens place their text and the name box by,
+        // come from the graphics driver.
+        screen_size.w = SCREEN_WIDTH;
+        screen_size.h = SCREEN_HEIGHT;
+        gfx_driver = &screen_size;
+    }
+
+    void TearDown() override
+    {
+        end_script();
+        gfx_driver = nullptr;
+        destroy_bitmap(screen);
+        screen = saved_screen;
+        for (DATAFILE *data : {backgrounds, sprites, sounds, music})
+            free_test_datafile(data);
+        NewGameReset::TearDown();
+    }
+
+    // A game over with this score, then the menu's New Game; the name box takes `name`.
+    void lose_last_life(int score, const std::string &name)
+    {
+        lives = 0;
+        player_hit = 1;
+        total_points = score;
+        level_points = 5000; // lost with the life: never offered to the table
+        play_script({{10, {}}, {200, {}, {KEY_SPACE}}, {50, {KEY_ENTER}}, {20, {}},
+                     {50, {KEY_ENTER}}},
+                    name);
+        player_death(backgrounds, sprites, sounds, music);
+    }
+
+    DATAFILE *backgrounds = nullptr, *sprites = nullptr, *sounds = nullptr, *music = nullptr;
+    BITMAP *saved_screen = nullptr;
+    GFX_DRIVER screen_size = {};
+};
+
+} // namespace
+
+// The Enter that brought the menu up is let go before it counts; Down held for 150 ms moves
+// twice; the credits take six keys and give the title tune back.
+TEST_F(ScriptedScreens, TheMenuWaitsForEnterRepeatsHeldArrowsAndPlaysTheTitleTuneAfterTheCredits)
+{
+    std::vector<Stretch> script = {{50, {KEY_ENTER}}, {10, {}}, {150, {KEY_DOWN}}, {100, {}},
+                                   {50, {KEY_ENTER}}, {1000, {}}};
+    for (int slide = 0; slide < 6; ++slide)
+        script.push_back({2000, {}, {KEY_SPACE}});
+    script.insert(script.end(), {{150, {KEY_UP}}, {10, {}}, {100, {KEY_ENTER}}});
+    play_script(script);
+
+    title_menu(backgrounds, music);
+
+    EXPECT_EQ(sound_log, (std::vector<std::string>{"stop", "tune 3", "stop", "tune 0", "stop",
+                                                    "tune 3"}));
+    EXPECT_EQ(last_tune_loop, -1);
+    EXPECT_EQ(lives, 5); // New Game, reached by Up twice from Credits
+    EXPECT_EQ(total_points, 0);
+}
+
+TEST_F(ScriptedScreens, QuitEndsTheGameWithStatusOne)
+{
+    play_script({{50, {KEY_UP}}, {100, {KEY_ENTER}}});
+    EXPECT_EXIT(title_menu(backgrounds, music), ::testing::ExitedWithCode(1), "");
+}
+
+// A score that ranks first is offered on total_points alone, and the name box opens clear,
+// where the game puts it; the title tune then plays on into the next game.
+TEST_F(ScriptedScreens, AGameOverEntersTheScoreThenTheMenuStartsTheNextGame)
+{
+    lose_last_life(700, "ACE");
+    EXPECT_EQ(name_box.opened, 1);
+    EXPECT_EQ(high_names[0], "ACE");
+    EXPECT_EQ(high_scores[0], 700);
+    EXPECT_EQ(sound_log, (std::vector<std::string>{"sample 0", "stop", "tune 3"}));
+    EXPECT_EQ(lives, 5);
+    EXPECT_EQ(total_points, 0);
+
+    lose_last_life(600, "BOB");
+    const NameBox expected_box = {1, 100, 100, 100, 25, 4684, 5498, D_EXIT, 12, ""};
+    EXPECT_EQ(std::tie(name_box.opened, name_box.x, name_box.y, name_box.w, name_box.h,
+                       name_box.fg, name_box.bg, name_box.flags, name_box.d1,
+                       name_box.text_at_open),
+              std::tie(expected_box.opened, expected_box.x, expected_box.y, expected_box.w,
+                       expected_box.h, expected_box.fg, expected_box.bg, expected_box.flags,
+                       expected_box.d1, expected_box.text_at_open));
+    EXPECT_EQ(high_names[1], "BOB");
+
+    lose_last_life(0, "NOBODY"); // 5000 level points, but nothing banked
+    EXPECT_EQ(name_box.opened, 0);
+    EXPECT_EQ(high_names[2], "Empty");
 }
