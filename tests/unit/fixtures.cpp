@@ -1,5 +1,6 @@
 // Stand-in pictures and sounds, and a known game state, for tests without a display.
 #include "fixtures.h"
+#include "player_script.h"
 
 #include "frame/entries.h"
 #include "frame/state.h"
@@ -102,6 +103,8 @@ void PlayTest::SetUp()
     reset_play_state();
     sprites = make_picture_datafile(SPRITES_COUNT);
     sounds = make_sound_datafile(SOUNDS_COUNT);
+    watch_datafiles(sounds, nullptr);
+    sound_log.clear();
 }
 
 void PlayTest::TearDown()

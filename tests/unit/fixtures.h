@@ -18,7 +18,8 @@ int picture_colour(int entry);
 // 160, four bullet slots parked, no enemies, no shots, no keys held.
 void reset_play_state();
 
-// Test fixture base: a fresh play state and stand-in sprites and sounds.
+// Test fixture base: a fresh play state and stand-in sprites and sounds, whose samples the
+// sound log names by entry.
 #include <gtest/gtest.h>
 class PlayTest : public ::testing::Test {
 protected:

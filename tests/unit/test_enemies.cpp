@@ -182,6 +182,30 @@ TEST_F(Enemies, ShotsFallFromTheEnemysMiddleAndAreRecycled)
     EXPECT_EQ(enemy_shots[0].x, PARKED_X);
 }
 
+// An enemy in play fires when its draw of 0 to 499 is 25, and only while its shot slot is free.
+TEST_F(Enemies, FiresOnOneDrawInFiveHundredWithItsShotSlotFree)
+{
+    Enemy &enemy = spawn_one(5);
+    int fired = 0;
+    for (unsigned seed = 0; seed < 5000; seed++) {
+        srand(seed);
+        bool fires = rand() % 500 == 25;
+        srand(seed);
+        reset_enemy_shot(0);
+        enemy_fire(0);
+        ASSERT_EQ(enemy_shots[0].active == 1, fires) << "seed " << seed;
+        if (!fires)
+            continue;
+        fired++;
+        enemy_shots[0] = Shot{48, 1, 120.0}; // still falling: the same draw fires nothing
+        srand(seed);
+        enemy_fire(0);
+        EXPECT_EQ(enemy_shots[0].y, 120.0) << "seed " << seed;
+    }
+    EXPECT_GT(fired, 0);
+    EXPECT_EQ(enemy.active, 1);
+}
+
 TEST_F(Enemies, EveryRecordDrawsEveryTickButOnlyActiveOnesFire)
 {
     enemy_count = 3;

@@ -51,6 +51,7 @@ TEST_F(LevelFiles, LoadSetsTheLevelsStartingState)
 {
     write("levels/a.qlv", TWO_ENEMIES);
     enemies[0].heading = 1;
+    enemies[1] = Enemy{40.0, 60.0, 1, 0, 0, 5, 0, 0, 1}; // flying and done in the last level
     spawn_countdown = 7.5;
     explosion_timer[0] = 0;
     player_x = 20.0;
@@ -67,6 +68,8 @@ TEST_F(LevelFiles, LoadSetsTheLevelsStartingState)
     EXPECT_EQ(enemies[1].extra, -3);
     EXPECT_EQ(enemies[1].x, 500.0);
     EXPECT_EQ(enemies[1].y, 0.0);
+    EXPECT_EQ(enemies[1].active, 0);
+    EXPECT_EQ(enemies[1].done, 0);
     EXPECT_EQ(enemy_shots[5].active, 0);
     EXPECT_EQ(enemy_shots[5].x, 0);
     EXPECT_EQ(enemy_shots[5].y, 0.0);

@@ -1,10 +1,12 @@
 // The ship's controls, firing rhythm, bullet flight and shield timing.
 #include "fixtures.h"
+#include "player_script.h"
 
 #include "frame/loop.h"
 #include "frame/state.h"
 #include "play/play.h"
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -34,6 +36,7 @@ TEST_F(Ship, HeldFireShootsEveryFireDelayFromAlternateGuns)
     ASSERT_EQ(fire_ticks.size(), 5u);
     EXPECT_EQ(fire_ticks, (std::vector<int>{0, 15, 30, 45, 63}));
     EXPECT_EQ(fire_x, (std::vector<int>{161, 174, 161, 174, 161}));
+    EXPECT_EQ(sound_log, std::vector<std::string>(5, "sample 4"));
 }
 
 TEST_F(Ship, FireDelayZeroOrOneFiresEveryTickWhileSlotsAreFree)
@@ -108,13 +111,16 @@ TEST_F(Ship, ShieldRaisesOnceAndNotWithoutCharges)
     EXPECT_EQ(shield_timer, 99); // raised at 100, counted down in the same tick
     one_tick(sounds);
     EXPECT_EQ(shields_left, 2) << "holding the key while the shield is up does nothing";
+    EXPECT_EQ(sound_log, std::vector<std::string>{"sample 3"});
 
     reset_play_state();
     shields_left = 0;
     key[KEY_LCONTROL] = 1;
+    sound_log.clear();
     one_tick(sounds);
     EXPECT_EQ(shield_on, 0);
     EXPECT_EQ(shield_timer, -1);
+    EXPECT_TRUE(sound_log.empty());
 }
 
 TEST_F(Ship, ShieldProtectsUntilTheFrameThatLowersIt)
