@@ -27,8 +27,11 @@ static DATAFILE *sprite_runs_source = nullptr;
 void prepare_play_pictures(DATAFILE *sprites, BITMAP *near)
 {
     release_play_pictures();
-    near_runs = get_rle_sprite(near);
-    near_runs_source = near;
+    // Runs are drawn whole, so they stand in for the layer's copies only if it fits the screen.
+    if (near->w <= SCREEN_WIDTH && near->h <= SCREEN_HEIGHT) {
+        near_runs = get_rle_sprite(near);
+        near_runs_source = near;
+    }
     for (int entry = 0; entry < SPRITES_COUNT; entry++)
         sprite_runs[entry] = get_rle_sprite(picture(sprites, entry));
     sprite_runs_source = sprites;
@@ -77,7 +80,8 @@ void draw_frame(int x, int y, BITMAP *buffer, BITMAP *far, BITMAP *near, DATAFIL
     blit(buffer, screen, 0, 0, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
 }
 
-// One copy of the near layer: its rows from source_row on, placed from buffer row top.
+// One copy of the near layer: its rows from source_row on, placed from buffer row top. The
+// runs are drawn whole with the rows above source_row off the top of the buffer.
 static void draw_near_copy(BITMAP *buffer, BITMAP *near, int source_row, int top)
 {
     if (near == near_runs_source && usable(near_runs, buffer))
