@@ -1,10 +1,10 @@
 // The title menu's cursor wrapping, the reset of the run that "New Game" makes, and the
 // intro's fades.
+#include "fixtures.h"
+
 #include "frame/state.h"
 #include "frontend/frontend.h"
 
-#include <cstdint>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -125,71 +125,48 @@ TEST_F(NewGameReset, KeepsWhatTheLastGameLeftInShieldsClockBulletsAndExplosions)
 }
 
 // The intro's fades, drawn lit only at each new light step, against a lit drawing every
-// frame, at all 256 levels in each fade's direction. Between them the stand-in card and
+// frame at all 256 levels in each fade's direction. Between them the stand-in card and
 // backdrop hold every 16-bit colour; transparent blocks let earlier pixels show through.
-class IntroFades : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        set_trans_blender(0, 0, 0, 100); // the intro's black tint
-        for (int i = 0; i < 320 * 200; i++) {
-            putpixel(card, i % 320, i / 320, i);
-            putpixel(backdrop, i % 320, i / 320, 0xFFFF - i);
-        }
-        clear_to_color(riser, bitmap_mask_color(riser));
-        for (BITMAP *b : {card, backdrop, riser})
-            rectfill(b, 40, 170, 80, 199, b == riser ? 0x1234 : bitmap_mask_color(b));
-    }
-    void TearDown() override
-    {
-        for (BITMAP *b : {card, backdrop, riser, work, expected, lit})
-            destroy_bitmap(b);
-    }
-    static bool same(BITMAP *a, BITMAP *b)
-    {
-        for (int row = 0; row < 200; row++)
-            if (std::memcmp(a->line[row], b->line[row], 320 * sizeof(uint16_t)))
-                return false;
-        return true;
-    }
+TEST(IntroFades, EveryFrameIsTheLitDrawingOfItsLevel)
+{
+    set_trans_blender(0, 0, 0, 100); // the intro's black tint
     BITMAP *card = create_bitmap(320, 200), *backdrop = create_bitmap(320, 200),
            *riser = create_bitmap(320, 200), *work = create_bitmap(320, 200),
            *expected = create_bitmap(320, 200), *lit = create_bitmap(320, 200);
-};
+    for (int i = 0; i < 320 * 200; i++) {
+        putpixel(card, i % 320, i / 320, i);
+        putpixel(backdrop, i % 320, i / 320, 0xFFFF - i);
+    }
+    clear_to_color(riser, MASK_COLOR_16);
+    for (BITMAP *b : {card, backdrop, riser})
+        rectfill(b, 40, 170, 80, 199, b == riser ? 0x1234 : MASK_COLOR_16);
 
-TEST_F(IntroFades, EveryFrameIsTheLitDrawingOfItsLevel)
-{
-    // The card fades in and out on a bitmap cleared once.
-    clear_bitmap(work);
+    clear_bitmap(work); // the card fades in and out on a bitmap cleared once
     FadeFrame card_fade = {work, -1};
     for (int k = 0; k < 512; k++) {
         int level = k < 256 ? 255 - k : k - 256;
         draw_fade_frame(card_fade, card, level);
         clear_bitmap(expected);
         draw_lit_sprite(expected, card, 0, 0, level);
-        ASSERT_TRUE(same(work, expected)) << "card at level " << level;
+        ASSERT_TRUE(same_pixels(work, expected)) << "card at level " << level;
     }
-
-    // The backdrop fades in over the card's last frame, the riser climbing over it.
-    blit(work, expected, 0, 0, 0, 0, 320, 200);
-    clear_to_color(lit, bitmap_mask_color(lit));
+    clear_to_color(lit, MASK_COLOR_16); // the backdrop fades in under the climbing riser
     FadeFrame backdrop_fade = {lit, -1};
-    double riser_y = 200.0;
-    for (int level = 255; level >= 0; level--, riser_y -= 1.0) {
-        compose_rising_frame(work, backdrop_fade, backdrop, riser, level, riser_y);
+    for (int level = 255; level >= 0; level--) {
+        compose_rising_frame(work, backdrop_fade, backdrop, riser, level, level - 55.5);
         draw_lit_sprite(expected, backdrop, 0, 0, level);
-        draw_sprite(expected, riser, 0, static_cast<int>(riser_y));
-        ASSERT_TRUE(same(work, expected)) << "backdrop at level " << level;
+        draw_sprite(expected, riser, 0, static_cast<int>(level - 55.5));
+        ASSERT_TRUE(same_pixels(work, expected)) << "backdrop at level " << level;
     }
-
-    // The last frame darkens over what the screen shows, itself with a transparent block.
-    rectfill(work, 200, 0, 260, 30, bitmap_mask_color(work));
+    rectfill(work, 200, 0, 260, 30, MASK_COLOR_16); // the last frame darkens over the screen's
     blit(work, expected, 0, 0, 0, 0, 320, 200);
-    blit(expected, lit, 0, 0, 0, 0, 320, 200);
+    blit(work, lit, 0, 0, 0, 0, 320, 200);
     FadeFrame last_fade = {lit, -1};
     for (int level = 0; level <= 255; level++) {
         draw_fade_frame(last_fade, work, level);
         draw_lit_sprite(expected, work, 0, 0, level);
-        ASSERT_TRUE(same(lit, expected)) << "last frame at level " << level;
+        ASSERT_TRUE(same_pixels(lit, expected)) << "last frame at level " << level;
     }
+    for (BITMAP *b : {card, backdrop, riser, work, expected, lit})
+        destroy_bitmap(b);
 }

@@ -5,9 +5,6 @@
 #include "frame/state.h"
 #include "play/play.h"
 
-#include <cstdint>
-#include <cstring>
-
 namespace {
 
 class Drawing : public PlayTest {
@@ -18,6 +15,9 @@ protected:
         buffer = create_bitmap(320, 200);
         far = create_bitmap(320, 200);
         near = create_bitmap(320, 200);
+        expected = create_bitmap(320, 200);
+        clear_bitmap(buffer);
+        clear_bitmap(expected);
         // Each far row has its own raw colour (row + 1); the near layer is all mask.
         for (int row = 0; row < 200; row++)
             hline(far, 0, row, 319, row + 1);
@@ -28,10 +28,12 @@ protected:
         destroy_bitmap(buffer);
         destroy_bitmap(far);
         destroy_bitmap(near);
+        destroy_bitmap(expected);
         PlayTest::TearDown();
     }
     int far_row_at(int buffer_row) { return getpixel(buffer, 5, buffer_row) - 1; }
-    BITMAP *buffer = nullptr, *far = nullptr, *near = nullptr;
+    static const int UNTOUCHED = 0xFFFF; // a colour no stand-in layer pixel has
+    BITMAP *buffer = nullptr, *far = nullptr, *near = nullptr, *expected = nullptr;
 };
 
 TEST_F(Drawing, LayerAtOffsetZeroIsDrawnOnceUnshifted)
@@ -71,17 +73,13 @@ TEST_F(Drawing, NearLayerIsMaskedOverTheFarLayer)
 }
 
 // The near layer drawn from its runs puts down what its two masked copies put down, at
-// every whole offset from 0.0 to 200.0 and at each fractional offset of a scroll cycle.
+// every whole offset from 0.0 to 200.0 and at each offset of a scroll cycle.
 TEST_F(Drawing, NearLayerRunsDrawWhatTheMaskedCopiesDraw)
 {
-    const int UNTOUCHED = 0xFFFF; // no pixel of the layer has this colour
-    // Single dots and runs of every length, the edge rows and the last column included.
-    for (int row = 0; row < 200; row++)
-        for (int col = 0; col < 320; col++)
-            if ((col * 7 + row * 3) % 11 < row % 4 || row == 0 || row == 199 || col == 319)
-                putpixel(near, col, row, row * 320 + col);
-    BITMAP *expected = create_bitmap(320, 200);
-    auto matches = [&](double offset) {
+    for (int i = 0; i < 320 * 200; i++) // dots and runs of all lengths, edge rows included
+        if ((i * 7) % 11 < i / 320 % 4 || i < 320 || i >= 199 * 320)
+            putpixel(near, i % 320, i / 320, i);
+    auto check = [&](double offset) {
         near_scroll = offset;
         clear_to_color(buffer, UNTOUCHED);
         draw_near_layer(buffer, near);
@@ -89,54 +87,39 @@ TEST_F(Drawing, NearLayerRunsDrawWhatTheMaskedCopiesDraw)
         masked_blit(near, expected, 0, 0, 0, static_cast<int>(offset), 320, 200);
         if (offset != 0.0)
             masked_blit(near, expected, 0, static_cast<int>(200.0 - offset), 0, 0, 320, 200);
-        for (int row = 0; row < 200; row++)
-            if (std::memcmp(buffer->line[row], expected->line[row], 320 * sizeof(uint16_t)))
-                return false;
-        return true;
+        EXPECT_TRUE(same_pixels(buffer, expected)) << "offset " << offset;
     };
     prepare_play_pictures(sprites, near);
     for (int whole = 0; whole <= 200; whole++)
-        EXPECT_TRUE(matches(whole)) << "offset " << whole;
+        check(whole);
     near_scroll = 0.0;
     for (int tick = 0; tick < 1002; tick++) {
         scroll_backgrounds();
-        double offset = near_scroll;
-        EXPECT_TRUE(matches(offset)) << "offset " << offset;
+        check(near_scroll);
     }
     release_play_pictures();
-    destroy_bitmap(expected);
 }
 
 // Enemies and their plain explosion stages drawn from the sprites' runs put down what the
 // masked sprites put down, whole or cut off at any edge of the screen.
 TEST_F(Drawing, SpriteRunsDrawWhatTheMaskedSpritesDraw)
 {
-    for (int entry = 0; entry < SPRITES_COUNT; entry++) {
-        BITMAP *sprite = static_cast<BITMAP *>(sprites[entry].dat);
-        rectfill(sprite, 0, 12, 3, 15, bitmap_mask_color(sprite)); // a transparent corner
+    for (int entry = 0; entry < SPRITES_COUNT; entry++) // a transparent corner and diagonal
         for (int i = 0; i < 16; i++)
-            putpixel(sprite, i, (i * 5 + entry) % 16, bitmap_mask_color(sprite)); // and dots
-    }
-    const int xs[] = {-16, -15, -1, 0, 1, 150, 303, 304, 305, 319, 320};
-    const int ys[] = {-16, -15, -1, 0, 1, 90, 183, 184, 185, 199, 200};
+            putpixel(static_cast<BITMAP *>(sprites[entry].dat), i, i < 4 ? 15 : (i + entry) % 16,
+                     MASK_COLOR_16);
     enemy_count = 0;
-    for (int x : xs)
-        for (int y : ys) {
+    for (int x : {-16, -15, -1, 0, 1, 150, 303, 304, 305, 319, 320})
+        for (int y : {-16, -15, -1, 0, 1, 90, 183, 184, 185, 199, 200}) {
             int i = enemy_count++;
             enemies[i] = Enemy{double(x), double(y), i % 2, 0, i % 5, 1, 0, 0, 0};
             explosion_timer[i] = 16 + i % 15; // the plain stages
         }
-    BITMAP *expected = create_bitmap(320, 200);
-    clear_bitmap(expected);
     draw_enemies(expected, sprites);
     prepare_play_pictures(sprites, near);
-    clear_bitmap(buffer);
     draw_enemies(buffer, sprites);
     release_play_pictures();
-    for (int row = 0; row < 200; row++)
-        EXPECT_EQ(std::memcmp(buffer->line[row], expected->line[row], 320 * sizeof(uint16_t)), 0)
-            << "row " << row;
-    destroy_bitmap(expected);
+    EXPECT_TRUE(same_pixels(buffer, expected));
 }
 
 TEST_F(Drawing, ScrollOffsetsCycleIn2002And1002Ticks)
