@@ -48,7 +48,7 @@ static void BM_IntroFade(benchmark::State &state)
     for (auto _ : state) {
         timing.subject([&] {
             clear_bitmap(work);
-            FadeFrame fade = {work, -1};
+            FadeFrame fade = {work, FADE_NOT_DRAWN};
             for (int level = DARKEST_LIGHT; level >= 1; --level) {
                 draw_fade_frame(fade, card, level);
                 blit(work, screen, 0, 0, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);

@@ -6,11 +6,12 @@
 void intro_sequence(DATAFILE *sounds, DATAFILE *music, DATAFILE *backgrounds);
 
 // One of the intro's fades: the bitmap a picture is drawn lit onto at 0,0, over what it
-// held, and the light step last drawn (-1: none yet).
+// held, and the light step last drawn.
 struct FadeFrame {
     BITMAP *bitmap;
     int step;
 };
+const int FADE_NOT_DRAWN = -1; // the step of a fade before its first drawing
 // Brings the frame to `picture` drawn lit at `level`; levels of one light step draw alike.
 void draw_fade_frame(FadeFrame &frame, BITMAP *picture, int level);
 // A frame of the backdrop's fade-in onto `work`: the lit backdrop, then the riser over it.

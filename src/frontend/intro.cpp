@@ -15,7 +15,6 @@ static const double RISER_FADE_STEP = 0.15; // climb per frame while the backdro
 static const double RISER_SLIDE_STEP = 0.07; // climb per frame afterwards
 static const double RISER_END_Y = -750.0;    // the slide stops once the riser's top passes this
 static const int LEVELS_PER_LIGHT_STEP = 8;  // Allegro's 16-bit lit drawing, see light_step
-static const int NO_STEP = -1;               // a fade frame not drawn yet
 
 static BITMAP *picture(DATAFILE *backgrounds, int entry)
 {
@@ -79,7 +78,7 @@ void intro_sequence(DATAFILE *sounds, DATAFILE *music, DATAFILE *backgrounds)
     clear_keybuf();
 
     // The card is drawn lit on the cleared bitmap, which nothing else draws on meanwhile.
-    FadeFrame card_fade = {work, NO_STEP};
+    FadeFrame card_fade = {work, FADE_NOT_DRAWN};
     play_sound(sounds, SND_INTRO);
     for (int level = DARKEST_LIGHT; level >= 1; --level) {
         draw_fade_frame(card_fade, card, level);
@@ -100,7 +99,7 @@ void intro_sequence(DATAFILE *sounds, DATAFILE *music, DATAFILE *backgrounds)
     // The backdrop fades in while the riser starts to climb; a key drops the
     // frame being composed and moves straight on to the slide.
     clear_to_color(lit, bitmap_mask_color(lit));
-    FadeFrame backdrop_fade = {lit, NO_STEP};
+    FadeFrame backdrop_fade = {lit, FADE_NOT_DRAWN};
     for (int level = DARKEST_LIGHT; level >= 1; --level) {
         compose_rising_frame(work, backdrop_fade, backdrop, riser, level, riser_y);
         if (keypressed())
@@ -122,7 +121,7 @@ void intro_sequence(DATAFILE *sounds, DATAFILE *music, DATAFILE *backgrounds)
 
     // The last composed frame darkens to black, drawn lit over what the screen shows.
     blit(screen, lit, 0, 0, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
-    FadeFrame last_fade = {lit, NO_STEP};
+    FadeFrame last_fade = {lit, FADE_NOT_DRAWN};
     for (int level = 0; level < DARKEST_LIGHT; ++level) {
         draw_fade_frame(last_fade, work, level);
         show(lit);

@@ -142,7 +142,7 @@ TEST(IntroFades, EveryFrameIsTheLitDrawingOfItsLevel)
         rectfill(b, 40, 170, 80, 199, b == riser ? 0x1234 : MASK_COLOR_16);
 
     clear_bitmap(work); // the card fades in and out on a bitmap cleared once
-    FadeFrame card_fade = {work, -1};
+    FadeFrame card_fade = {work, FADE_NOT_DRAWN};
     for (int k = 0; k < 512; k++) {
         int level = k < 256 ? 255 - k : k - 256;
         draw_fade_frame(card_fade, card, level);
@@ -151,7 +151,7 @@ TEST(IntroFades, EveryFrameIsTheLitDrawingOfItsLevel)
         ASSERT_TRUE(same_pixels(work, expected)) << "card at level " << level;
     }
     clear_to_color(lit, MASK_COLOR_16); // the backdrop fades in under the climbing riser
-    FadeFrame backdrop_fade = {lit, -1};
+    FadeFrame backdrop_fade = {lit, FADE_NOT_DRAWN};
     for (int level = 255; level >= 0; level--) {
         compose_rising_frame(work, backdrop_fade, backdrop, riser, level, level - 55.5);
         draw_lit_sprite(expected, backdrop, 0, 0, level);
@@ -161,7 +161,7 @@ TEST(IntroFades, EveryFrameIsTheLitDrawingOfItsLevel)
     rectfill(work, 200, 0, 260, 30, MASK_COLOR_16); // the last frame darkens over the screen's
     blit(work, expected, 0, 0, 0, 0, 320, 200);
     blit(work, lit, 0, 0, 0, 0, 320, 200);
-    FadeFrame last_fade = {lit, -1};
+    FadeFrame last_fade = {lit, FADE_NOT_DRAWN};
     for (int level = 0; level <= 255; level++) {
         draw_fade_frame(last_fade, work, level);
         draw_lit_sprite(expected, work, 0, 0, level);
