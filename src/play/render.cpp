@@ -1,4 +1,5 @@
-// Drawing the play screen into the back buffer, and the layers' scrolling.
+// Drawing the play screen into the back buffer, the near layer and the sprites from runs
+// made once after loading, and the layers' scrolling.
 #include "frame/entries.h"
 #include "frame/state.h"
 #include "play/play.h"
