@@ -7,6 +7,7 @@
 #include "frame/state.h"
 #include "frontend/frontend.h"
 #include "highscores/highscores.h"
+#include "play/play.h"
 
 #include <allegro.h>
 #include <cerrno>
@@ -57,6 +58,8 @@ int main(int, char **argv)
     game.backgrounds = load_game_datafile(BACKGROUNDS_CATALOGUE);
     game.sounds = load_game_datafile(SOUNDS_CATALOGUE);
     game.music = load_game_datafile(MUSIC_CATALOGUE);
+    prepare_play_pictures(game.sprites,
+                          static_cast<BITMAP *>(game.backgrounds[BG_NEAR_LAYER].dat));
 
     intro_sequence(game.sounds, game.music, game.backgrounds);
     reset_starting_state();
@@ -68,6 +71,7 @@ int main(int, char **argv)
     main_loop(game);
 
     offer_final_score();
+    release_play_pictures();
     destroy_bitmap(game.buffer);
     unload_datafile(game.sprites);
     unload_datafile(game.backgrounds);

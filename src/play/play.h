@@ -39,6 +39,11 @@ void count_down_explosions();                // tick step 17
 void draw_frame(int x, int y, BITMAP *buffer, BITMAP *far, BITMAP *near, DATAFILE *sprites,
                 DATAFILE *sounds);
 void draw_background(BITMAP *buffer, BITMAP *far, BITMAP *near);
+void draw_near_layer(BITMAP *buffer, BITMAP *near); // its one or two wrapped copies
+// The near layer's and the sprites' opaque runs, made once after loading and released at
+// shutdown; without them the same pictures are drawn masked, to the same pixels.
+void prepare_play_pictures(DATAFILE *sprites, BITMAP *near);
+void release_play_pictures();
 void draw_shield(BITMAP *buffer, DATAFILE *sprites, DATAFILE *sounds);
 void draw_bullets(BITMAP *buffer, BITMAP *bullet);
 void draw_enemy_shots(BITMAP *buffer, BITMAP *shot);

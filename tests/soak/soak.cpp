@@ -10,10 +10,12 @@
 #include "invariants.h"
 
 #include "frame/datafiles.h"
+#include "frame/entries.h"
 #include "frame/loop.h"
 #include "frame/state.h"
 #include "frontend/frontend.h"
 #include "levels/levels.h"
+#include "play/play.h"
 
 #include <allegro.h>
 #include <algorithm>
@@ -207,6 +209,8 @@ int main(int argc, char **argv)
     for (int i = 0; i < DATAFILE_COUNT; i++)
         *slots[i] = load_game_datafile(*catalogues[i]);
     sprite_entries = count_entries(game.sprites);
+    prepare_play_pictures(game.sprites,
+                          static_cast<BITMAP *>(game.backgrounds[BG_NEAR_LAYER].dat));
     BITMAP *memory_screen = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
     screen = memory_screen;
 
@@ -229,6 +233,7 @@ int main(int argc, char **argv)
 
     screen = nullptr;
     destroy_bitmap(memory_screen);
+    release_play_pictures();
     destroy_bitmap(game.buffer);
     for (DATAFILE **slot : slots)
         unload_datafile(*slot);

@@ -6,11 +6,20 @@
 #include "frame/state.h"
 #include "play/play.h"
 
+#include <cstdint>
 #include <cstring>
 
 int picture_colour(int entry)
 {
     return 0x0841 * (entry + 1); // distinct, never the mask colour
+}
+
+bool same_pixels(BITMAP *a, BITMAP *b)
+{
+    for (int row = 0; row < SCREEN_HEIGHT; row++)
+        if (std::memcmp(a->line[row], b->line[row], SCREEN_WIDTH * sizeof(uint16_t)) != 0)
+            return false;
+    return true;
 }
 
 DATAFILE *make_picture_datafile(int count, int width, int height)

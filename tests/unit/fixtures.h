@@ -14,6 +14,9 @@ void free_test_datafile(DATAFILE *data);
 // The raw 16-bit colour the picture of entry `entry` is filled with.
 int picture_colour(int entry);
 
+// Whether two 320x200 16-bit bitmaps hold the same pixels.
+bool same_pixels(BITMAP *a, BITMAP *b);
+
 // Every global of play back to a fresh life at the start of a level: ship at
 // 160, four bullet slots parked, no enemies, no shots, no keys held.
 void reset_play_state();

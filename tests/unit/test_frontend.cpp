@@ -1,7 +1,8 @@
-// The title menu's cursor wrapping, held keys between screens, and the reset of the run that
-// "New Game" makes.
-#include "frame/keyboard.h"
+// The title menu's cursor wrapping, held keys between screens, the reset of the run that
+// "New Game" makes, the intro's fades, and the menu and the end of a game played by a
+// scripted player.
 #include "fixtures.h"
+#include "frame/keyboard.h"
 #include "frame/entries.h"
 #include "frame/state.h"
 #include "frontend/frontend.h"
@@ -254,4 +255,51 @@ TEST_F(ScriptedScreens, AGameOverEntersTheScoreThenTheMenuStartsTheNextGame)
     lose_last_life(0, "NOBODY"); // 5000 level points, but nothing banked
     EXPECT_EQ(name_box.opened, 0);
     EXPECT_EQ(high_names[2], "Empty");
+}
+
+// The intro's fades, drawn lit only at each new light step, against a lit drawing every
+// frame at all 256 levels in each fade's direction. Between them the stand-in card and
+// backdrop hold every 16-bit colour; transparent blocks let earlier pixels show through.
+TEST(IntroFades, EveryFrameIsTheLitDrawingOfItsLevel)
+{
+    set_trans_blender(0, 0, 0, 100); // the intro's black tint
+    BITMAP *card = create_bitmap(320, 200), *backdrop = create_bitmap(320, 200),
+           *riser = create_bitmap(320, 200), *work = create_bitmap(320, 200),
+           *expected = create_bitmap(320, 200), *lit = create_bitmap(320, 200);
+    for (int i = 0; i < 320 * 200; i++) {
+        putpixel(card, i % 320, i / 320, i);
+        putpixel(backdrop, i % 320, i / 320, 0xFFFF - i);
+    }
+    clear_to_color(riser, MASK_COLOR_16);
+    for (BITMAP *b : {card, backdrop, riser})
+        rectfill(b, 40, 170, 80, 199, b == riser ? 0x1234 : MASK_COLOR_16);
+
+    clear_bitmap(work); // the card fades in and out on a bitmap cleared once
+    FadeFrame card_fade = {work, FADE_NOT_DRAWN};
+    for (int k = 0; k < 512; k++) {
+        int level = k < 256 ? 255 - k : k - 256;
+        draw_fade_frame(card_fade, card, level);
+        clear_bitmap(expected);
+        draw_lit_sprite(expected, card, 0, 0, level);
+        ASSERT_TRUE(same_pixels(work, expected)) << "card at level " << level;
+    }
+    clear_to_color(lit, MASK_COLOR_16); // the backdrop fades in under the climbing riser
+    FadeFrame backdrop_fade = {lit, FADE_NOT_DRAWN};
+    for (int level = 255; level >= 0; level--) {
+        compose_rising_frame(work, backdrop_fade, backdrop, riser, level, level - 55.5);
+        draw_lit_sprite(expected, backdrop, 0, 0, level);
+        draw_sprite(expected, riser, 0, static_cast<int>(level - 55.5));
+        ASSERT_TRUE(same_pixels(work, expected)) << "backdrop at level " << level;
+    }
+    rectfill(work, 200, 0, 260, 30, MASK_COLOR_16); // the last frame darkens over the screen's
+    blit(work, expected, 0, 0, 0, 0, 320, 200);
+    blit(work, lit, 0, 0, 0, 0, 320, 200);
+    FadeFrame last_fade = {lit, FADE_NOT_DRAWN};
+    for (int level = 0; level <= 255; level++) {
+        draw_fade_frame(last_fade, work, level);
+        draw_lit_sprite(expected, work, 0, 0, level);
+        ASSERT_TRUE(same_pixels(lit, expected)) << "last frame at level " << level;
+    }
+    for (BITMAP *b : {card, backdrop, riser, work, expected, lit})
+        destroy_bitmap(b);
 }

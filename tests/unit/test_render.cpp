@@ -15,6 +15,9 @@ protected:
         buffer = create_bitmap(320, 200);
         far = create_bitmap(320, 200);
         near = create_bitmap(320, 200);
+        expected = create_bitmap(320, 200);
+        clear_bitmap(buffer);
+        clear_bitmap(expected);
         // Each far row has its own raw colour (row + 1); the near layer is all mask.
         for (int row = 0; row < 200; row++)
             hline(far, 0, row, 319, row + 1);
@@ -25,10 +28,12 @@ protected:
         destroy_bitmap(buffer);
         destroy_bitmap(far);
         destroy_bitmap(near);
+        destroy_bitmap(expected);
         PlayTest::TearDown();
     }
     int far_row_at(int buffer_row) { return getpixel(buffer, 5, buffer_row) - 1; }
-    BITMAP *buffer = nullptr, *far = nullptr, *near = nullptr;
+    static const int UNTOUCHED = 0xFFFF; // a colour no stand-in layer pixel has
+    BITMAP *buffer = nullptr, *far = nullptr, *near = nullptr, *expected = nullptr;
 };
 
 TEST_F(Drawing, LayerAtOffsetZeroIsDrawnOnceUnshifted)
@@ -65,6 +70,56 @@ TEST_F(Drawing, NearLayerIsMaskedOverTheFarLayer)
     draw_background(buffer, far, near);
     EXPECT_EQ(getpixel(buffer, 7, 10), 0x1234);
     EXPECT_EQ(far_row_at(11), 11) << "mask pixels let the far layer show";
+}
+
+// The near layer drawn from its runs puts down what its two masked copies put down, at
+// every whole offset from 0.0 to 200.0 and at each offset of a scroll cycle.
+TEST_F(Drawing, NearLayerRunsDrawWhatTheMaskedCopiesDraw)
+{
+    for (int i = 0; i < 320 * 200; i++) // dots and runs of all lengths, edge rows included
+        if ((i * 7) % 11 < i / 320 % 4 || i < 320 || i >= 199 * 320)
+            putpixel(near, i % 320, i / 320, i);
+    auto check = [&](double offset) {
+        near_scroll = offset;
+        clear_to_color(buffer, UNTOUCHED);
+        draw_near_layer(buffer, near);
+        clear_to_color(expected, UNTOUCHED);
+        masked_blit(near, expected, 0, 0, 0, static_cast<int>(offset), 320, 200);
+        if (offset != 0.0)
+            masked_blit(near, expected, 0, static_cast<int>(200.0 - offset), 0, 0, 320, 200);
+        EXPECT_TRUE(same_pixels(buffer, expected)) << "offset " << offset;
+    };
+    prepare_play_pictures(sprites, near);
+    for (int whole = 0; whole <= 200; whole++)
+        check(whole);
+    near_scroll = 0.0;
+    for (int tick = 0; tick < 1002; tick++) {
+        scroll_backgrounds();
+        check(near_scroll);
+    }
+    release_play_pictures();
+}
+
+// Enemies and their plain explosion stages drawn from the sprites' runs put down what the
+// masked sprites put down, whole or cut off at any edge of the screen.
+TEST_F(Drawing, SpriteRunsDrawWhatTheMaskedSpritesDraw)
+{
+    for (int entry = 0; entry < SPRITES_COUNT; entry++) // a transparent corner and diagonal
+        for (int i = 0; i < 16; i++)
+            putpixel(static_cast<BITMAP *>(sprites[entry].dat), i, i < 4 ? 15 : (i + entry) % 16,
+                     MASK_COLOR_16);
+    enemy_count = 0;
+    for (int x : {-16, -15, -1, 0, 1, 150, 303, 304, 305, 319, 320})
+        for (int y : {-16, -15, -1, 0, 1, 90, 183, 184, 185, 199, 200}) {
+            int i = enemy_count++;
+            enemies[i] = Enemy{double(x), double(y), i % 2, 0, i % 5, 1, 0, 0, 0};
+            explosion_timer[i] = 16 + i % 15; // the plain stages
+        }
+    draw_enemies(expected, sprites);
+    prepare_play_pictures(sprites, near);
+    draw_enemies(buffer, sprites);
+    release_play_pictures();
+    EXPECT_TRUE(same_pixels(buffer, expected));
 }
 
 TEST_F(Drawing, ScrollOffsetsCycleIn2002And1002Ticks)
