@@ -53,7 +53,7 @@ int main(int, char **argv)
     GameResources game;
     game.buffer = start_allegro(argv[0]);
     game.sprites = load_game_datafile(SPRITES_CATALOGUE);
-    sprite_entries = count_entries(game.sprites);
+    sprite_entries = count_pictures(game.sprites);
     game.backgrounds = load_game_datafile(BACKGROUNDS_CATALOGUE);
     game.sounds = load_game_datafile(SOUNDS_CATALOGUE);
     game.music = load_game_datafile(MUSIC_CATALOGUE);

@@ -206,7 +206,7 @@ int main(int argc, char **argv)
                                            &SOUNDS_CATALOGUE, &MUSIC_CATALOGUE};
     for (int i = 0; i < DATAFILE_COUNT; i++)
         *slots[i] = load_game_datafile(*catalogues[i]);
-    sprite_entries = count_entries(game.sprites);
+    sprite_entries = count_pictures(game.sprites);
     BITMAP *memory_screen = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
     screen = memory_screen;
 
