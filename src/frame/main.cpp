@@ -4,6 +4,7 @@
 #include "frame/entries.h"
 #include "frame/fatal.h"
 #include "frame/loop.h"
+#include "frame/signals.h"
 #include "frame/state.h"
 #include "frontend/frontend.h"
 #include "highscores/highscores.h"
@@ -22,6 +23,7 @@ static BITMAP *start_allegro(const char *program)
 {
     if (allegro_init() != 0)
         fatal_error("Void Sentinel cannot start: %s\n(it needs an X display)\n", allegro_error);
+    restore_stop_signals();
     install_keyboard();
     install_timer();
     install_int_ex(tick, BPS_TO_TIMER(TICKS_PER_SECOND));
