@@ -21,13 +21,10 @@ FIRST_EXTRA_SPRITE = 14
 
 class DamagedDatafiles(harness.JourneyTest):
 
-    def start_on(self, game, damaged, in_place_of="sprites.dat"):
-        game.path(in_place_of).write_bytes((DAMAGED_DIR / damaged).read_bytes())
-        game.start()
-
     def assert_refused(self, damaged, message, in_place_of="sprites.dat"):
         with self.game() as game:
-            self.start_on(game, damaged, in_place_of)
+            game.path(in_place_of).write_bytes((DAMAGED_DIR / damaged).read_bytes())
+            game.start()
             self.assertEqual(game.wait_exit(), FATAL_STATUS)
             self.assertEqual(game.messages(), [message])
 
@@ -46,7 +43,7 @@ class DamagedDatafiles(harness.JourneyTest):
         self.assert_refused("sprites_8bit.dat", CANNOT_USE.format(
             "sprites.dat", "entry 5 is a 8-bit picture, the game needs 16-bit"))
 
-    # Each of these crashed inside Allegro's loader, or took seconds and gigabytes, before.
+    # Each of these crashed inside Allegro's loader before.
     def test_picture_of_depth_7(self):
         self.assert_refused("sprites_depth_7.dat", CANNOT_USE.format(
             "sprites.dat", "entry 0 is a 7-bit picture, the game needs 16-bit"))
@@ -55,28 +52,11 @@ class DamagedDatafiles(harness.JourneyTest):
         self.assert_refused("sprites_65535x32769.dat", CANNOT_USE.format(
             "sprites.dat", "entry 0 is 65535x32769, the game needs 16x16"))
 
-    def test_backgrounds_in_place_of_sprites(self):
-        self.assert_refused("sprites_from_backgrounds.dat", CANNOT_USE.format(
-            "sprites.dat", "entry 0 is 320x200, the game needs 16x16"))
-
-    def test_sound_longer_than_its_data(self):
-        with self.game() as game:
-            self.start_on(game, "sounds_long.dat", "sounds.dat")
-            self.assertEqual(game.wait_exit(), FATAL_STATUS)
-            [message] = game.messages()
-            self.assertTrue(message.startswith(
-                "Cannot use sounds.dat: entry 0 is a damaged sound: 2147483647 samples in "),
-                message)
-
     # The tune crashed the game in Allegro's MIDI player once the intro started it.
     def test_tune_track_length_1(self):
         self.assert_refused("music_track_1.dat", CANNOT_USE.format(
             "music.dat", "entry 1 is a damaged tune: track 0 ends without its end mark"),
             "music.dat")
-
-    def test_tune_track_length_past_the_file(self):
-        self.assert_refused("music_track_huge.dat", CANNOT_USE.format(
-            "music.dat", "entry 1 is a damaged tune: track 0 runs past its end"), "music.dat")
 
     # A level may name only a picture: the entry after the last one is a sound here, which
     # would have been drawn as an enemy's picture.

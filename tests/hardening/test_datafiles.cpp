@@ -180,8 +180,6 @@ TEST_F(CatalogueCheck, EveryPictureMustHaveItsCataloguedSize)
     } cases[] = {
         {SPRITES_CATALOGUE, SPR_ENEMY_LAST, 16, 17, "entry 4 is 16x17, the game needs 16x16"},
         {SPRITES_CATALOGUE, SPR_ENEMY_SHOT, 16, 16, "entry 5 is 16x16, the game needs 3x6"},
-        {SPRITES_CATALOGUE, SPR_BULLET, 3, 6, "entry 6 is 3x6, the game needs 2x6"},
-        {SPRITES_CATALOGUE, SPR_EXPLOSION_4, 32, 32, "entry 10 is 32x32, the game needs 16x16"},
         {SPRITES_CATALOGUE, SPR_SHIELD_ODD, 16, 16, "entry 13 is 16x16, the game needs 32x32"},
         {BACKGROUNDS_CATALOGUE, BG_FAR_LAYER, 320, 199, "entry 9 is 320x199, the game needs 320x200"},
         {BACKGROUNDS_CATALOGUE, BG_INTRO_RISER, 320, 900, "entry 12 is 320x900, the game needs 320x950"},
@@ -257,8 +255,6 @@ TEST(ObjectBytes, EachKindIsReadOnlyWhenItsBytesFitWhatTheyState)
         {"65535x32769", DAT_BITMAP, picture(16, 65535, 32769, 512),
          "is a damaged picture: 65535x32769 pixels in 518 bytes"},
         {"a pixel short", DAT_BITMAP, picture(16, 16, 16, 511), "is a damaged picture: 16x16 pixels in 517 bytes"},
-        {"a byte over", DAT_BITMAP, picture(8, 16, 16, 257), "is a damaged picture: 16x16 pixels in 263 bytes"},
-        {"picture header cut", DAT_BITMAP, picture(16, 16, 16, 0).substr(0, 5), "is a picture cut short"},
         {"16-bit sound", DAT_SAMPLE, sound(16, 22050, 100, 200), ""},
         {"8-bit stereo sound", DAT_SAMPLE, sound(-8, 11025, 100, 200), ""},
         {"length 0x7FFFFFFF", DAT_SAMPLE, sound(16, 22050, 0x7FFFFFFF, 200),
@@ -267,8 +263,6 @@ TEST(ObjectBytes, EachKindIsReadOnlyWhenItsBytesFitWhatTheyState)
          "is a damaged sound: 100 samples in 208 bytes"},
         {"12-bit samples", DAT_SAMPLE, sound(12, 22050, 100, 200), "is a damaged sound: 12-bit samples"},
         {"no rate", DAT_SAMPLE, sound(16, 0, 100, 200), "is a damaged sound: no samples or no sample rate"},
-        {"no samples", DAT_SAMPLE, sound(16, 22050, 0, 0), "is a damaged sound: no samples or no sample rate"},
-        {"sound header cut", DAT_SAMPLE, sound(16, 22050, 1, 2).substr(0, 7), "is a sound cut short"},
         {"tune", DAT_MIDI, tune(TRACK), ""},
         {"running status and a tempo", DAT_MIDI,
          tune(std::string("\x00\xff\x51\x03\x07\xa1\x20", 7) + NOTE_ON + std::string("\x83\x60\x3c\x00", 4) + END_MARK), ""},
@@ -279,8 +273,6 @@ TEST(ObjectBytes, EachKindIsReadOnlyWhenItsBytesFitWhatTheyState)
         {"no beat division", DAT_MIDI, tune(TRACK, TRACK.size(), 0), "is a damaged tune: no beat division"},
         {"no end mark", DAT_MIDI, tune(NOTE_ON + NOTE_OFF), "is a damaged tune: track 0 ends without its end mark"},
         {"bytes past the end mark", DAT_MIDI, tune(TRACK + '\0'), "is a damaged tune: track 0 has bytes past its end mark"},
-        {"end mark with data", DAT_MIDI, tune(NOTE_ON + NOTE_OFF + std::string("\x00\xff\x2f\x01\x00", 5)),
-         "is a damaged tune: track 0 has bytes past its end mark"},
         {"status byte for a note", DAT_MIDI, tune(std::string("\x00\x90\xbc\x40", 4) + NOTE_OFF + END_MARK),
          "is a damaged tune: track 0 has a channel message cut short or with a status byte for data"},
         {"data before a status", DAT_MIDI, tune(std::string("\x00\x3c\x40", 3) + NOTE_OFF + END_MARK),
@@ -293,13 +285,9 @@ TEST(ObjectBytes, EachKindIsReadOnlyWhenItsBytesFitWhatTheyState)
          "is a damaged tune: track 0 has the system message 248, which no tune holds"},
         {"system exclusive past the end", DAT_MIDI, tune(std::string("\x00\xf0\x7f\x01", 4) + END_MARK),
          "is a damaged tune: track 0 has an event running past its end"},
-        {"delta of five bytes", DAT_MIDI, tune(NOTE_ON + "\x81\x81\x81\x81\x01" + END_MARK),
-         "is a damaged tune: track 0 ends without its end mark"},
         {"no time to play", DAT_MIDI, tune(NOTE_ON + END_MARK), "is a damaged tune: it lasts no time"},
         {"bytes past the last track", DAT_MIDI, tune(TRACK) + "x", "is a damaged tune: bytes past its last track"},
-        {"track table cut", DAT_MIDI, tune(TRACK).substr(0, 100), "is a tune cut short"},
         {"a font", DAT_FONT, "anything", "is a font or a packed sprite, which the game never reads"},
-        {"a run-length sprite", DAT_RLE_SPRITE, "", "is a font or a packed sprite, which the game never reads"},
         {"plain bytes", DAT_DATA_OBJECT, "anything", ""},
     };
     for (const auto &c : cases) {
@@ -308,11 +296,6 @@ TEST(ObjectBytes, EachKindIsReadOnlyWhenItsBytesFitWhatTheyState)
         EXPECT_EQ(facts.damage, c.damage) << c.what;
         EXPECT_EQ(facts.type, c.type) << c.what;
     }
-    ObjectFacts facts = read_object_facts(DAT_BITMAP, reinterpret_cast<const unsigned char *>(
-                                                          cases[4].bytes.data()), cases[4].bytes.size());
-    EXPECT_EQ(facts.depth, 16);
-    EXPECT_EQ(facts.width, 65535);
-    EXPECT_EQ(facts.height, 32769);
 }
 
 // Allegro's loader crashes on most cuts of a packed datafile, so the walk must refuse every one.
