@@ -57,8 +57,9 @@ static bool read_bytes(PACKFILE *file, long size, std::string &bytes)
     return true;
 }
 
-// One object with its properties. The game's datafiles hold no nested datafiles, and
-// one would need its own walk, so it counts as damage.
+// Reads one object, past its properties, and what its bytes say of it; false when the layout
+// is broken. The game's datafiles hold no nested datafiles, and one would need its own walk,
+// so it counts as damage.
 static bool read_object(PACKFILE *file, std::string &bytes, ObjectFacts &facts)
 {
     long type, property_type, size, unpacked, stored;

@@ -96,7 +96,7 @@ DATAFILE *load_game_datafile(const Catalogue &catalogue)
     std::string wrong = check_objects(objects, catalogue);
     if (!wrong.empty())
         fatal_error("Cannot use %s: %s.\n\nOK TO QUIT!", catalogue.file_name, wrong.c_str());
-    // Pictures load as stored: every one was checked at the game's depth above.
+    // Pictures load as stored, never converted: the catalogued ones were checked above.
     set_color_conversion(COLORCONV_NONE);
     DATAFILE *data = load_datafile(catalogue.file_name);
     if (!data)

@@ -27,6 +27,7 @@ static const int META_EVENT = 0xFF;
 static const int META_END_OF_TRACK = 0x2F;
 static const int META_TEMPO = 0x51;
 static const uint32_t TEMPO_BYTES = 3;
+static const int MESSAGE_KIND = 0xF0; // the top half of a channel message's status byte
 static const int PROGRAM_CHANGE = 0xC0;
 static const int CHANNEL_PRESSURE = 0xD0;
 static const int MAX_LENGTH_BYTES = 4; // a variable-length number of MIDI takes at most four
@@ -160,7 +161,7 @@ static std::string track_damage(Track track, uint64_t &ticks)
 
         if (status < FIRST_SYSTEM_STATUS) {
             running_status = status;
-            int kind = status & 0xF0;
+            int kind = status & MESSAGE_KIND;
             if (!skip_data(track, kind == PROGRAM_CHANGE || kind == CHANNEL_PRESSURE ? 1 : 2))
                 return "has a channel message cut short or with a status byte for data";
             continue;
