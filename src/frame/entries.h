@@ -42,7 +42,7 @@ constexpr PictureSize EXPLOSION_PICTURE = {16, 16}; // drawn at the destroyed en
 constexpr PictureSize SHIP_PICTURE = {16, 16};
 constexpr PictureSize SHIELD_PICTURE = {32, 32};    // drawn 8 pixels up and left of the ship
 constexpr PictureSize SCREEN_PICTURE = {320, 200};  // copied as a whole screen
-constexpr PictureSize RISER_PICTURE = {320, 950};   // rises from y 200 until its bottom meets the screen's
+constexpr PictureSize RISER_PICTURE = {320, 950};   // rises from y 200 to y -750 in the intro
 
 // The size sprites entry `entry` must have.
 constexpr PictureSize sprite_size(int entry)
