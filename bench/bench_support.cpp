@@ -48,7 +48,7 @@ std::string load_bench_data()
     if (problem.empty())
         problem = load_one(SOUNDS_CATALOGUE, data.sounds);
     if (problem.empty())
-        sprite_entries = count_entries(data.sprites);
+        sprite_entries = count_pictures(data.sprites);
     return problem;
 }
 

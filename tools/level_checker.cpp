@@ -206,7 +206,7 @@ int main(int argc, char **argv)
                 return EXIT_FAULT;
             }
         sprites = load_game_datafile(SPRITES_CATALOGUE);
-        sprite_entries = count_entries(sprites);
+        sprite_entries = count_pictures(sprites);
         sounds = load_game_datafile(SOUNDS_CATALOGUE);
     }
     int status = report_chain(options, sounds);

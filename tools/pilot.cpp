@@ -424,7 +424,7 @@ int main(int argc, char **argv)
         }
     Game game;
     game.sprites = load_game_datafile(SPRITES_CATALOGUE);
-    sprite_entries = count_entries(game.sprites);
+    sprite_entries = count_pictures(game.sprites);
     game.sounds = load_game_datafile(SOUNDS_CATALOGUE);
     if (chdir(folder) != 0) {
         std::fprintf(stderr, "pilot: cannot enter %s: %s\n", folder, std::strerror(errno));

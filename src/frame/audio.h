@@ -3,7 +3,7 @@
 
 #include <allegro.h>
 
-// Plays sample `entry` of the sounds datafile: volume 1000, pan 500, frequency 1000, once.
+// Plays sample `entry` of the sounds datafile once, at full volume, centred, at its own pitch.
 void play_sound(DATAFILE *sounds, int entry);
 
 // Starts tune `entry` of the music datafile, looping; it replaces the tune playing.

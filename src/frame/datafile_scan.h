@@ -1,7 +1,12 @@
-// A walk through a datafile's layout before Allegro loads it.
+// A walk through a datafile before Allegro loads it: its layout, and each object's own bytes.
 #pragma once
 
-// True when the file opens and holds every object its header announces, each in full.
-// Allegro's loader calls through a null pointer when a file ends early, so a cut or
-// damaged file must be caught here, before load_datafile sees it.
-bool datafile_is_whole(const char *file_name);
+#include "frame/object_checks.h"
+
+#include <vector>
+
+// True when the file opens and holds every object its header announces, each in full; then
+// `objects` holds the facts of each object in order (see object_checks.h), damage included.
+// Allegro's loader calls through a null pointer when a file ends early, and trusts what each
+// object says of itself, so a cut or damaged file must be caught here, before load_datafile.
+bool scan_datafile(const char *file_name, std::vector<ObjectFacts> &objects);

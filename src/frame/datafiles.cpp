@@ -2,18 +2,17 @@
 #include "frame/datafiles.h"
 
 #include "frame/datafile_scan.h"
-#include "frame/entries.h"
 #include "frame/fatal.h"
-#include "frame/state.h"
 
 #include <cstdio>
 
-// Everything but the intro's rising picture is copied or drawn as a whole screen.
-const Catalogue SPRITES_CATALOGUE = {"sprites.dat", SPRITES_COUNT, DAT_BITMAP, -1, -1};
+static const int GAME_DEPTH = 16;
+
+const Catalogue SPRITES_CATALOGUE = {"sprites.dat", SPRITES_COUNT, DAT_BITMAP, sprite_size};
 const Catalogue BACKGROUNDS_CATALOGUE = {"backgrounds.dat", BACKGROUNDS_COUNT, DAT_BITMAP,
-                                         BG_CREDITS_FIRST, BG_BACKDROP};
-const Catalogue SOUNDS_CATALOGUE = {"sounds.dat", SOUNDS_COUNT, DAT_SAMPLE, -1, -1};
-const Catalogue MUSIC_CATALOGUE = {"music.dat", MUSIC_COUNT, DAT_MIDI, -1, -1};
+                                         background_size};
+const Catalogue SOUNDS_CATALOGUE = {"sounds.dat", SOUNDS_COUNT, DAT_SAMPLE, nullptr};
+const Catalogue MUSIC_CATALOGUE = {"music.dat", MUSIC_COUNT, DAT_MIDI, nullptr};
 
 static const char *kind_name(int kind)
 {
@@ -33,45 +32,75 @@ int count_entries(const DATAFILE *data)
     return count;
 }
 
-static std::string problem(const char *format, int a, int b = 0, int c = 0)
+int count_pictures(const DATAFILE *data)
+{
+    int count = 0;
+    while (data && data[count].type == DAT_BITMAP &&
+           bitmap_color_depth(static_cast<BITMAP *>(data[count].dat)) == GAME_DEPTH)
+        count++;
+    return count;
+}
+
+static std::string problem(const char *format, int a, int b = 0, int c = 0, int d = 0, int e = 0)
 {
     char text[160];
-    std::snprintf(text, sizeof text, format, a, b, c);
+    std::snprintf(text, sizeof text, format, a, b, c, d, e);
     return text;
+}
+
+std::string check_objects(const std::vector<ObjectFacts> &objects, const Catalogue &catalogue)
+{
+    int count = static_cast<int>(objects.size());
+    if (count < catalogue.count)
+        return problem("it holds %d entries, the game needs %d", count, catalogue.count);
+    for (int i = 0; i < catalogue.count; i++) {
+        const ObjectFacts &object = objects[i];
+        if (object.type != catalogue.kind)
+            return "entry " + std::to_string(i) + " is not " + kind_name(catalogue.kind);
+        if (catalogue.kind != DAT_BITMAP)
+            continue;
+        if (object.depth != GAME_DEPTH)
+            return problem("entry %d is a %d-bit picture, the game needs 16-bit", i, object.depth);
+        PictureSize size = catalogue.picture_size(i);
+        if (object.width != size.width || object.height != size.height)
+            return problem("entry %d is %dx%d, the game needs %dx%d", i, object.width,
+                           object.height, size.width, size.height);
+    }
+    for (int i = 0; i < count; i++)
+        if (!objects[i].damage.empty())
+            return "entry " + std::to_string(i) + " " + objects[i].damage;
+    return "";
 }
 
 std::string check_datafile(const DATAFILE *data, const Catalogue &catalogue)
 {
-    int count = count_entries(data);
-    if (count < catalogue.count)
-        return problem("it holds %d entries, the game needs %d", count, catalogue.count);
-    for (int i = 0; i < catalogue.count; i++) {
-        if (data[i].type != catalogue.kind)
-            return "entry " + std::to_string(i) + " is not " + kind_name(catalogue.kind);
-        if (catalogue.kind != DAT_BITMAP)
+    std::vector<ObjectFacts> objects(count_entries(data));
+    for (size_t i = 0; i < objects.size(); i++) {
+        objects[i].type = data[i].type;
+        if (data[i].type != DAT_BITMAP)
             continue;
-        const BITMAP *picture = static_cast<const BITMAP *>(data[i].dat);
-        int depth = bitmap_color_depth(const_cast<BITMAP *>(picture));
-        if (depth != 16)
-            return problem("entry %d is a %d-bit picture, the game needs 16-bit", i, depth);
-        bool full_screen = i >= catalogue.full_screen_first && i <= catalogue.full_screen_last;
-        if (full_screen && (picture->w != SCREEN_WIDTH || picture->h != SCREEN_HEIGHT))
-            return problem("entry %d is %dx%d, the game needs 320x200", i, picture->w, picture->h);
+        BITMAP *picture = static_cast<BITMAP *>(data[i].dat);
+        objects[i].depth = bitmap_color_depth(picture);
+        objects[i].width = picture->w;
+        objects[i].height = picture->h;
     }
-    return "";
+    return check_objects(objects, catalogue);
 }
 
 DATAFILE *load_game_datafile(const Catalogue &catalogue)
 {
-    // Pictures load as stored, so one of the wrong depth is reported instead of converted.
+    std::vector<ObjectFacts> objects;
+    if (!scan_datafile(catalogue.file_name, objects))
+        fatal_error("Cannot load %s: the file is missing or damaged.\n\nOK TO QUIT!",
+                    catalogue.file_name);
+    std::string wrong = check_objects(objects, catalogue);
+    if (!wrong.empty())
+        fatal_error("Cannot use %s: %s.\n\nOK TO QUIT!", catalogue.file_name, wrong.c_str());
+    // Pictures load as stored, never converted: the catalogued ones were checked above.
     set_color_conversion(COLORCONV_NONE);
-    DATAFILE *data =
-        datafile_is_whole(catalogue.file_name) ? load_datafile(catalogue.file_name) : nullptr;
+    DATAFILE *data = load_datafile(catalogue.file_name);
     if (!data)
         fatal_error("Cannot load %s: the file is missing or damaged.\n\nOK TO QUIT!",
                     catalogue.file_name);
-    std::string wrong = check_datafile(data, catalogue);
-    if (!wrong.empty())
-        fatal_error("Cannot use %s: %s.\n\nOK TO QUIT!", catalogue.file_name, wrong.c_str());
     return data;
 }

@@ -4,6 +4,7 @@
 #include "frame/entries.h"
 #include "frame/fatal.h"
 #include "frame/loop.h"
+#include "frame/signals.h"
 #include "frame/state.h"
 #include "frontend/frontend.h"
 #include "highscores/highscores.h"
@@ -23,6 +24,7 @@ static BITMAP *start_allegro(const char *program)
 {
     if (allegro_init() != 0)
         fatal_error("Void Sentinel cannot start: %s\n(it needs an X display)\n", allegro_error);
+    restore_stop_signals();
     install_keyboard();
     install_timer();
     install_int_ex(tick, BPS_TO_TIMER(TICKS_PER_SECOND));
@@ -54,7 +56,7 @@ int main(int, char **argv)
     GameResources game;
     game.buffer = start_allegro(argv[0]);
     game.sprites = load_game_datafile(SPRITES_CATALOGUE);
-    sprite_entries = count_entries(game.sprites);
+    sprite_entries = count_pictures(game.sprites);
     game.backgrounds = load_game_datafile(BACKGROUNDS_CATALOGUE);
     game.sounds = load_game_datafile(SOUNDS_CATALOGUE);
     game.music = load_game_datafile(MUSIC_CATALOGUE);

@@ -84,7 +84,7 @@ extern int explosion_timer[EXPLOSION_TIMERS]; // -1 never, 30..1 running, 0 over
 
 // ---- Resources -------------------------------------------------------------
 
-extern int sprite_entries; // entries in the loaded sprites datafile; the loader checks levels against it
+extern int sprite_entries; // 16-bit pictures from entry 0 of sprites.dat: all a level may name
 
 // Start-up's values for the ship, shield and bullets (after the intro).
 void reset_starting_state();

@@ -29,11 +29,15 @@ DAT_SAMPLE = (ord("S") << 24) | (ord("A") << 16) | (ord("M") << 8) | ord("P")
 UNSIGNED_16_MIDDLE = 32768   # Allegro keeps 16-bit sample data unsigned
 
 # A correlation with a sample's own waveform above this means the sample starts there; a tune
-# underneath lowers a true match (about 0.7 at worst was seen) but does not make a false one
-# (about 0.16 at most was seen).
-MATCH_THRESHOLD = 0.5
+# underneath lowers a true match of a centred sample (above 0.4 was seen) but does not make a
+# false one (about 0.16 at most was seen).
+MATCH_THRESHOLD = 0.3
 # Two starts of the same sample closer than this are one start.
 MIN_ONSET_SPACING = 0.1
+# Allegro's mixer gives a sample at pan 128 these shares of its volume, left and right.
+CENTRE_LEFT, CENTRE_RIGHT = 127, 128
+# A centred sample's channels miss that ratio by rounding only; a tune's panned voices by far more.
+UNEVEN_DIFFERENCE = 64
 
 
 def now(game):
@@ -147,6 +151,31 @@ class Capture:
                 overall, left, right = (float(word) for word in line[len(RMS_LINE):].split())
                 return {"overall": overall, "left": left, "right": right}
         raise ValueError(f"sox stats gave no RMS line: {stats.stderr!r}")
+
+    def first_uneven(self, start=0.0, difference=UNEVEN_DIFFERENCE):
+        """The time of the first frame from `start` on that a centred sample alone cannot make,
+        or None. Pan 128 splits a sample 127 to 128 between left and right, so its channels keep
+        that ratio up to rounding; a tune's voices are panned apart and break it."""
+        first = self._frame(start)
+        for index in range(first, len(self.frames) // 2):
+            left, right = self.frames[2 * index], self.frames[2 * index + 1]
+            if abs(left * CENTRE_RIGHT - right * CENTRE_LEFT) > difference * CENTRE_RIGHT:
+                return index / RATE
+        return None
+
+    def gain(self, sample, at, channel):
+        """How loud `sample`, started at `at` seconds, is in the channel: the least-squares
+        scale of its waveform against the capture there. A tune underneath is all but
+        uncorrelated with it, so it hardly moves the result."""
+        template = sample.at_rate(RATE)
+        heard = self.channel(channel, at, at + len(template) / RATE)
+        pairs = list(zip(template, heard))
+        return sum(t * h for t, h in pairs) / sum(t * t for t, _ in pairs) / FULL_SCALE
+
+    def balance(self, sample, at):
+        """The left channel's level of `sample` started at `at`, over the right's, in dB."""
+        left, right = (self.gain(sample, at, channel) for channel in (LEFT, RIGHT))
+        return 20 * math.log10(left / right)
 
     def onsets(self, sample, start, end, channel=RIGHT, threshold=MATCH_THRESHOLD):
         """The times between start and end at which `sample` starts in the channel: the peaks

@@ -1,9 +1,10 @@
 """Journeys: what the game plays, heard through the capture of its ALSA output.
 
 The intro's opening sound and then its tune, the title tune under the menu, and a shot sound
-every quarter second while Space is held. Samples are played at pan 500, which puts them hard
-right; the tunes sound in both channels, so the left channel carries the tunes alone. Without
-a sound device one message box gives Allegro's reason and the game plays on in silence.
+every quarter second while Space is held, and an explosion for each enemy shot down. Samples
+are played centred, alike in both channels to within a decibel; the tunes' voices are panned
+apart, which tells them from a sample. Without a sound device one message box gives Allegro's
+reason and the game plays on in silence.
 """
 import statistics
 import sys
@@ -14,10 +15,12 @@ import harness
 import game_screens as gs
 
 SOUNDS_DAT = "sounds.dat"
+SND_EXPLOSION = 0
 SND_INTRO = 1
 SND_SHOT = 4
 
 AUDIBLE_DB = -40.0             # any of our tunes or sounds is far louder than this
+CENTRED_DB = 1.0               # a centred sample's two channels differ by less than this
 INTRO_FIRST_PAUSE = 1.0        # the intro rests a second before the opening sound
 OPENING_PAUSE = 1.0            # and a second with the opening picture before its tune
 # The capture keeps real time only as well as Allegro's mixing thread is woken: a busy
@@ -39,6 +42,11 @@ WRITE_AHEAD = 0.25             # how far ahead of the clock the capture may be w
 FIRE_DELAY_SECONDS = 15 / 60   # a shot every 15 ticks while a bullet slot is free
 GAP_TOLERANCE = 0.03           # the mixer starts a sample on a 10 ms fragment boundary
 GAP_TOLERANCE_UNDER_LOAD = 0.1
+
+# Two enemies of pattern 11, 80 ticks apart: each dives from the right corner, climbs back and
+# drops at x 170 into the right gun of the ship left at its start, which shoots it down.
+TARGETS_LEVEL = [(120, 2, 11, 0)] * 2
+TARGETS_HOLD = 8.0             # long enough for both to come down and be shot
 
 
 # The software MIDI synth finds patches.dat but no digital driver lends it voices: this is
@@ -94,30 +102,35 @@ class Sound(harness.JourneyTest):
                 self.check_menu(capture, menu_start + TUNE_START_MARGIN, menu_end)
 
     def check_intro(self, capture, menu_start, sounds_dat):
-        """A second of silence, the opening sound alone (hard right) for the picture's second,
+        """A second of silence, the opening sound alone (centred) for the picture's second,
         then the intro tune until the menu."""
-        opening = capture.first_sound(audio.RIGHT)
+        opening = capture.first_sound(audio.LEFT)
         self.assertIsNotNone(opening, "the opening sound was heard")
+        self.assertEqual(capture.first_sound(audio.RIGHT), opening,
+                         "the opening sound starts in both channels at once")
         self.assertGreaterEqual(opening, INTRO_FIRST_PAUSE - PACING_SLACK,
                                 "the intro waits a second before its opening sound")
-        tune = capture.first_sound(audio.LEFT)
+        tune = capture.first_uneven(opening)
         self.assertIsNotNone(tune, "the intro tune was heard")
         self.assertGreaterEqual(tune - opening, OPENING_PAUSE - PACING_SLACK,
                                 "the tune waits for the opening picture's second")
         self.assertLess(tune, menu_start, "the tune started in the intro, not the menu")
-        self.assertEqual(capture.silent_blocks(audio.RIGHT, opening, tune, SILENCE_BLOCK), [],
+        self.assertEqual(capture.silent_blocks(audio.LEFT, opening, tune, SILENCE_BLOCK), [],
                          "one long opening sound, not a short effect, until the tune")
 
         opening_levels = capture.levels(opening, tune)
         report("intro opening sound", opening_levels)
         self.assertGreater(opening_levels["right"], AUDIBLE_DB)
-        self.assertEqual(opening_levels["left"], float("-inf"),
-                         "only the (hard right) sample sounds before the tune")
+        self.assertAlmostEqual(opening_levels["left"], opening_levels["right"], delta=CENTRED_DB,
+                               msg="the opening sound is centred")
+        intro = audio.datafile_sample(sounds_dat, SND_INTRO)
+        self.assertAlmostEqual(capture.balance(intro, opening), 0.0, delta=CENTRED_DB,
+                               msg="the opening sound is centred")
 
         tune_levels = capture.levels(tune, menu_start)
         report("intro tune, with the end of the opening sound", tune_levels)
         self.assertGreater(tune_levels["left"], AUDIBLE_DB)
-        opening_end = opening + audio.datafile_sample(sounds_dat, SND_INTRO).seconds
+        opening_end = opening + intro.seconds
         if menu_start - opening_end > SILENCE_BLOCK:
             report("intro tune alone", capture.levels(opening_end, menu_start))
 
@@ -160,8 +173,37 @@ class Sound(harness.JourneyTest):
                                        delta=GAP_TOLERANCE,
                                        msg=f"a shot every quarter second; {heard}")
 
+                for onset in shots:
+                    self.assertAlmostEqual(capture.balance(shot, onset), 0.0, delta=CENTRED_DB,
+                                           msg=f"the shot at {onset:.3f} s is centred")
+
                 report("play with fire held", capture.levels(fire_start, fire_end))
                 report("play without fire", capture.levels(fire_end + WRITE_AHEAD, listen_end))
+
+    def test_explosions_sound_centred(self):
+        with self.game() as game:
+            game.write_level("level1.qlv", "levels\\level1.qlv", "levels\\level1.qlv",
+                             TARGETS_LEVEL)
+            gs.start_to_menu(game)
+            gs.new_game(game)
+            fire_start = audio.now(game)
+            with game.holding("space"):
+                time.sleep(TARGETS_HOLD)
+            listen_end = audio.now(game)
+            game.kill()
+
+            with audio.kept_on_failure(game):
+                capture = audio.Capture(game.audio_file)
+                explosion = audio.datafile_sample(game.path(SOUNDS_DAT), SND_EXPLOSION)
+                blasts = capture.onsets(explosion, fire_start, listen_end)
+                self.assertEqual(len(blasts), len(TARGETS_LEVEL),
+                                 f"one explosion per enemy, heard at {blasts}")
+                for onset in blasts:
+                    balance = capture.balance(explosion, onset)
+                    print(f"explosion at {onset:.3f} s: left over right {balance:.2f} dB",
+                          file=sys.stderr)
+                    self.assertAlmostEqual(balance, 0.0, delta=CENTRED_DB,
+                                           msg=f"the explosion at {onset:.3f} s is centred")
 
     def test_without_a_device_one_box_gives_allegros_reason_and_play_goes_on_silently(self):
         with self.game(sound=False) as game:

@@ -2,7 +2,7 @@
 # Builds the fuzz targets with clang's libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer,
 # straight from the game sources each one needs, and runs each for a bounded time.
 #
-#   fuzz.sh build OUT_DIR            build fuzz_level and fuzz_highscores into OUT_DIR
+#   fuzz.sh build OUT_DIR            build fuzz_level, fuzz_highscores and fuzz_datafile into OUT_DIR
 #   fuzz.sh run OUT_DIR SECONDS      build, then run each target for SECONDS on a copy of its
 #                                    committed seed corpus; any finding fails the run
 #   fuzz.sh one OUT_DIR TARGET ARGS  run one built target by hand with libFuzzer options
@@ -11,7 +11,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 source_dir="$(cd "$here/../.." && pwd)"
 CLANG="${CLANG:-clang++-14}"
-TARGETS=(fuzz_level fuzz_highscores)
+TARGETS=(fuzz_level fuzz_highscores fuzz_datafile)
 
 sources_of() {
   case "$1" in
@@ -20,6 +20,9 @@ sources_of() {
         src/frame/files.cpp ;;
     fuzz_highscores)
       echo src/highscores/table.cpp src/frame/fatal.cpp src/frame/text.cpp src/frame/files.cpp ;;
+    fuzz_datafile)
+      echo src/frame/datafile_scan.cpp src/frame/object_checks.cpp src/frame/datafiles.cpp \
+        src/frame/fatal.cpp src/frame/text.cpp ;;
   esac
 }
 

@@ -1,15 +1,18 @@
-// Damaged datafiles: the catalogue check on datafiles built in memory, the layout walk on cut
-// and garbled files, and the fatal message and status of the load on damaged real files.
+// Damaged datafiles: the catalogue check on datafiles built in memory, the checks of single
+// objects' bytes, the walk on cut and garbled files, and the fatal message and status of the
+// load on damaged real files.
 #include "../unit/fixtures.h"
 
 #include "frame/datafile_scan.h"
 #include "frame/datafiles.h"
+#include "frame/object_checks.h"
 #include "frame/entries.h"
 #include "frame/state.h"
 
 #include <allegro.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -35,6 +38,23 @@ void replace_entry(DATAFILE *data, int entry, void *object, int type)
 SAMPLE *silent_sample()
 {
     return create_sample(EIGHT_BIT, FALSE, 11025, 16);
+}
+
+// Pictures of the sizes a catalogue names, then `extra` more.
+DATAFILE *catalogued_pictures(const Catalogue &catalogue, int extra = 0)
+{
+    DATAFILE *data = make_picture_datafile(catalogue.count + extra);
+    for (int i = 0; i < catalogue.count; i++) {
+        PictureSize size = catalogue.picture_size(i);
+        replace_entry(data, i, create_bitmap_ex(16, size.width, size.height), DAT_BITMAP);
+    }
+    return data;
+}
+
+bool walks_whole(const std::string &path)
+{
+    std::vector<ObjectFacts> objects;
+    return scan_datafile(path.c_str(), objects);
 }
 
 std::string bytes_of(const std::string &path)
@@ -92,11 +112,24 @@ protected:
 
 TEST_F(CatalogueCheck, FullSetsPassAndExtraEntriesDoNotMatter)
 {
-    data = make_picture_datafile(SPRITES_COUNT + 2);
+    data = catalogued_pictures(SPRITES_CATALOGUE, 2);
     EXPECT_EQ(check_datafile(data, SPRITES_CATALOGUE), "");
     free_test_datafile(data);
-    data = make_picture_datafile(BACKGROUNDS_COUNT, SCREEN_WIDTH, SCREEN_HEIGHT);
+    data = catalogued_pictures(BACKGROUNDS_CATALOGUE);
     EXPECT_EQ(check_datafile(data, BACKGROUNDS_CATALOGUE), "");
+}
+
+// A level may name only the 16-bit pictures from entry 0 on: drawing anything else as an
+// enemy would read a sound, or another depth, as the game's pictures.
+TEST_F(CatalogueCheck, LevelsMayNameOnlyTheLeadingSixteenBitPictures)
+{
+    data = catalogued_pictures(SPRITES_CATALOGUE, 3);
+    EXPECT_EQ(count_pictures(data), SPRITES_COUNT + 3);
+    replace_entry(data, SPRITES_COUNT + 1, silent_sample(), DAT_SAMPLE);
+    EXPECT_EQ(count_pictures(data), SPRITES_COUNT + 1);
+    replace_entry(data, SPRITES_COUNT, create_bitmap_ex(EIGHT_BIT, 16, 16), DAT_BITMAP);
+    EXPECT_EQ(count_pictures(data), SPRITES_COUNT);
+    EXPECT_EQ(count_pictures(nullptr), 0);
 }
 
 TEST_F(CatalogueCheck, TooFewEntriesNamesBothCounts)
@@ -111,7 +144,7 @@ TEST_F(CatalogueCheck, TooFewEntriesNamesBothCounts)
 
 TEST_F(CatalogueCheck, WrongKindAtAnEntryNamesTheEntryAndTheKindNeeded)
 {
-    data = make_picture_datafile(SPRITES_COUNT);
+    data = catalogued_pictures(SPRITES_CATALOGUE);
     replace_entry(data, 3, silent_sample(), DAT_SAMPLE);
     EXPECT_EQ(check_datafile(data, SPRITES_CATALOGUE), "entry 3 is not a picture");
     free_test_datafile(data);
@@ -128,8 +161,9 @@ TEST_F(CatalogueCheck, WrongKindAtAnEntryNamesTheEntryAndTheKindNeeded)
 TEST_F(CatalogueCheck, PictureOfAnotherDepthIsRefusedWhereverItIs)
 {
     for (int entry : {0, SPR_ENEMY_SHOT, SPR_SHIELD_ODD}) {
-        data = make_picture_datafile(SPRITES_COUNT);
-        replace_entry(data, entry, create_bitmap_ex(EIGHT_BIT, 16, 16), DAT_BITMAP);
+        data = catalogued_pictures(SPRITES_CATALOGUE);
+        PictureSize size = sprite_size(entry);
+        replace_entry(data, entry, create_bitmap_ex(EIGHT_BIT, size.width, size.height), DAT_BITMAP);
         EXPECT_EQ(check_datafile(data, SPRITES_CATALOGUE),
                   "entry " + std::to_string(entry) + " is a 8-bit picture, the game needs 16-bit");
         free_test_datafile(data);
@@ -137,13 +171,126 @@ TEST_F(CatalogueCheck, PictureOfAnotherDepthIsRefusedWhereverItIs)
     }
 }
 
-TEST_F(CatalogueCheck, OnlyFullScreenPicturesMustBeScreenSized)
+TEST_F(CatalogueCheck, EveryPictureMustHaveItsCataloguedSize)
 {
-    data = make_picture_datafile(BACKGROUNDS_COUNT, SCREEN_WIDTH, SCREEN_HEIGHT);
-    replace_entry(data, BG_INTRO_RISER, create_bitmap_ex(16, SCREEN_WIDTH, 900), DAT_BITMAP);
-    EXPECT_EQ(check_datafile(data, BACKGROUNDS_CATALOGUE), "");
-    replace_entry(data, BG_FAR_LAYER, create_bitmap_ex(16, SCREEN_WIDTH, 199), DAT_BITMAP);
-    EXPECT_EQ(check_datafile(data, BACKGROUNDS_CATALOGUE), "entry 9 is 320x199, the game needs 320x200");
+    const struct {
+        const Catalogue &catalogue;
+        int entry, width, height;
+        const char *problem;
+    } cases[] = {
+        {SPRITES_CATALOGUE, SPR_ENEMY_LAST, 16, 17, "entry 4 is 16x17, the game needs 16x16"},
+        {SPRITES_CATALOGUE, SPR_ENEMY_SHOT, 16, 16, "entry 5 is 16x16, the game needs 3x6"},
+        {SPRITES_CATALOGUE, SPR_SHIELD_ODD, 16, 16, "entry 13 is 16x16, the game needs 32x32"},
+        {BACKGROUNDS_CATALOGUE, BG_FAR_LAYER, 320, 199, "entry 9 is 320x199, the game needs 320x200"},
+        {BACKGROUNDS_CATALOGUE, BG_INTRO_RISER, 320, 900, "entry 12 is 320x900, the game needs 320x950"},
+        {BACKGROUNDS_CATALOGUE, BG_TITLE, 16, 16, "entry 13 is 16x16, the game needs 320x200"},
+    };
+    for (const auto &c : cases) {
+        data = catalogued_pictures(c.catalogue);
+        replace_entry(data, c.entry, create_bitmap_ex(16, c.width, c.height), DAT_BITMAP);
+        EXPECT_EQ(check_datafile(data, c.catalogue), c.problem);
+        free_test_datafile(data);
+        data = nullptr;
+    }
+}
+
+namespace {
+
+std::string big_endian(uint32_t value, int bytes)
+{
+    std::string field;
+    for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8)
+        field.push_back(static_cast<char>(value >> shift & 0xFF));
+    return field;
+}
+
+std::string picture(int depth, int width, int height, size_t pixel_bytes)
+{
+    return big_endian(depth, 2) + big_endian(width, 2) + big_endian(height, 2) +
+           std::string(pixel_bytes, 'p');
+}
+
+std::string sound(int bits, int rate, uint32_t length, size_t data_bytes)
+{
+    return big_endian(bits, 2) + big_endian(rate, 2) + big_endian(length, 4) +
+           std::string(data_bytes, 's');
+}
+
+// A tune of one track (the other 31 empty) that states the given length.
+std::string tune(const std::string &track, uint32_t length, int division = 480)
+{
+    std::string bytes = big_endian(division, 2) + big_endian(length, 4) + track;
+    for (int i = 1; i < MIDI_TRACKS; i++)
+        bytes += big_endian(0, 4);
+    return bytes;
+}
+
+std::string tune(const std::string &track)
+{
+    return tune(track, static_cast<uint32_t>(track.size()));
+}
+
+const std::string NOTE_ON("\x00\x90\x3c\x40", 4);    // at once: middle C
+const std::string NOTE_OFF("\x83\x60\x80\x3c\x00", 5); // 480 ticks on: off again
+const std::string END_MARK("\x00\xff\x2f\x00", 4);
+const std::string TRACK = NOTE_ON + NOTE_OFF + END_MARK;
+const int DAT_DATA_OBJECT = DAT_ID('D', 'A', 'T', 'A');
+
+} // namespace
+
+// What each object's own bytes must be before Allegro reads them: every refused row is a way a
+// damaged object would make Allegro's loader or MIDI player crash, hang or take all memory (the
+// damaged copies of the real files below add the ones seen in play).
+TEST(ObjectBytes, EachKindIsReadOnlyWhenItsBytesFitWhatTheyState)
+{
+    const struct {
+        const char *what;
+        int type;
+        std::string bytes;
+        const char *damage;
+    } cases[] = {
+        {"16-bit picture", DAT_BITMAP, picture(16, 16, 16, 512), ""},
+        {"32-bit picture", DAT_BITMAP, picture(32, 2, 2, 12), ""},
+        {"32-bit picture with alpha", DAT_BITMAP, picture(-32, 2, 2, 16), ""},
+        {"depth 7", DAT_BITMAP, picture(7, 16, 16, 512), "is a picture of depth 7, which no picture has"},
+        {"a pixel short", DAT_BITMAP, picture(16, 16, 16, 511), "is a damaged picture: 16x16 pixels in 517 bytes"},
+        {"16-bit sound", DAT_SAMPLE, sound(16, 22050, 100, 200), ""},
+        {"8-bit stereo sound", DAT_SAMPLE, sound(-8, 11025, 100, 200), ""},
+        {"stereo data for mono", DAT_SAMPLE, sound(-16, 22050, 100, 200),
+         "is a damaged sound: 100 samples in 208 bytes"},
+        {"12-bit samples", DAT_SAMPLE, sound(12, 22050, 100, 200), "is a damaged sound: 12-bit samples"},
+        {"no rate", DAT_SAMPLE, sound(16, 0, 100, 200), "is a damaged sound: no samples or no sample rate"},
+        {"tune", DAT_MIDI, tune(TRACK), ""},
+        {"running status and a tempo", DAT_MIDI,
+         tune(std::string("\x00\xff\x51\x03\x07\xa1\x20", 7) + NOTE_ON + std::string("\x83\x60\x3c\x00", 4) + END_MARK), ""},
+        {"track length 1", DAT_MIDI, tune(TRACK, 1), "is a damaged tune: track 0 ends without its end mark"},
+        {"negative track length", DAT_MIDI, tune(TRACK, 0xFFFFFFFF), "is a damaged tune: track 0 runs past its end"},
+        {"no beat division", DAT_MIDI, tune(TRACK, TRACK.size(), 0), "is a damaged tune: no beat division"},
+        {"no end mark", DAT_MIDI, tune(NOTE_ON + NOTE_OFF), "is a damaged tune: track 0 ends without its end mark"},
+        {"bytes past the end mark", DAT_MIDI, tune(TRACK + '\0'), "is a damaged tune: track 0 has bytes past its end mark"},
+        {"status byte for a note", DAT_MIDI, tune(std::string("\x00\x90\xbc\x40", 4) + NOTE_OFF + END_MARK),
+         "is a damaged tune: track 0 has a channel message cut short or with a status byte for data"},
+        {"data before a status", DAT_MIDI, tune(std::string("\x00\x3c\x40", 3) + NOTE_OFF + END_MARK),
+         "is a damaged tune: track 0 has data before any status byte"},
+        {"two-byte first delta", DAT_MIDI, tune("\x81" + NOTE_ON + NOTE_OFF + END_MARK),
+         "is a damaged tune: track 0 starts with a delta time longer than one byte"},
+        {"short tempo", DAT_MIDI, tune(std::string("\x00\xff\x51\x02\x07\xa1", 6) + TRACK),
+         "is a damaged tune: track 0 has a tempo change that is not three bytes"},
+        {"clock message", DAT_MIDI, tune(std::string("\x00\xf8", 2) + TRACK),
+         "is a damaged tune: track 0 has the system message 248, which no tune holds"},
+        {"system exclusive past the end", DAT_MIDI, tune(std::string("\x00\xf0\x7f\x01", 4) + END_MARK),
+         "is a damaged tune: track 0 has an event running past its end"},
+        {"no time to play", DAT_MIDI, tune(NOTE_ON + END_MARK), "is a damaged tune: it lasts no time"},
+        {"bytes past the last track", DAT_MIDI, tune(TRACK) + "x", "is a damaged tune: bytes past its last track"},
+        {"a font", DAT_FONT, "anything", "is a font or a packed sprite, which the game never reads"},
+        {"plain bytes", DAT_DATA_OBJECT, "anything", ""},
+    };
+    for (const auto &c : cases) {
+        ObjectFacts facts = read_object_facts(
+            c.type, reinterpret_cast<const unsigned char *>(c.bytes.data()), c.bytes.size());
+        EXPECT_EQ(facts.damage, c.damage) << c.what;
+        EXPECT_EQ(facts.type, c.type) << c.what;
+    }
 }
 
 // Allegro's loader crashes on most cuts of a packed datafile, so the walk must refuse every one.
@@ -151,12 +298,12 @@ TEST_F(DamagedFiles, EveryCutOfTheBuiltSpritesIsRefusedAndTheWholeFileIsNot)
 {
     std::string whole = bytes_of(std::string(RUN_DIR) + "/sprites.dat");
     ASSERT_GT(whole.size(), 100u);
-    EXPECT_TRUE(datafile_is_whole(write("whole.dat", whole).c_str()));
+    EXPECT_TRUE(walks_whole(write("whole.dat", whole)));
     std::string cut_path = folder + "/cut.dat";
     int wrongly_whole = 0;
     for (size_t length = 0; length < whole.size(); length++) {
         std::ofstream(cut_path, std::ios::binary | std::ios::trunc) << whole.substr(0, length);
-        wrongly_whole += datafile_is_whole(cut_path.c_str());
+        wrongly_whole += walks_whole(cut_path);
     }
     EXPECT_EQ(wrongly_whole, 0) << "cuts of sprites.dat taken for whole files";
 }
@@ -166,8 +313,8 @@ TEST_F(DamagedFiles, EveryBuiltDatafileIsWholeAndItsHalfIsNot)
     for (const Catalogue *catalogue : {&SPRITES_CATALOGUE, &BACKGROUNDS_CATALOGUE,
                                        &SOUNDS_CATALOGUE, &MUSIC_CATALOGUE}) {
         std::string whole = bytes_of(std::string(RUN_DIR) + "/" + catalogue->file_name);
-        EXPECT_TRUE(datafile_is_whole(write("whole.dat", whole).c_str())) << catalogue->file_name;
-        EXPECT_FALSE(datafile_is_whole(write("half.dat", whole.substr(0, whole.size() / 2)).c_str()))
+        EXPECT_TRUE(walks_whole(write("whole.dat", whole))) << catalogue->file_name;
+        EXPECT_FALSE(walks_whole(write("half.dat", whole.substr(0, whole.size() / 2))))
             << catalogue->file_name;
     }
 }
@@ -187,31 +334,48 @@ TEST_F(DamagedFiles, GarbledLayoutsAndMissingFilesAreRefused)
          magic + one + "BMP " + std::string("\0\0\0\x20\0\0\0\x20", 8) + "xyz"},
         {"packed object cut short",
          magic + one + "BMP " + std::string("\0\0\0\x20\xff\xff\xff\xf0", 8) + "xyz"},
+        {"object packed on its own, which cannot be checked before loading",
+         magic + one + "DATA" + std::string("\0\0\0\x03\xff\xff\xff\xfd", 8) + "xyz"},
     };
     for (const auto &[what, bytes] : cases)
-        EXPECT_FALSE(datafile_is_whole(write_packed("garbled.dat", bytes).c_str())) << what;
-    EXPECT_FALSE(datafile_is_whole(write("plain.dat", magic + one + "DATA" + std::string(8, '\0')).c_str()))
+        EXPECT_FALSE(walks_whole(write_packed("garbled.dat", bytes))) << what;
+    EXPECT_FALSE(walks_whole(write("plain.dat", magic + one + "DATA" + std::string(8, '\0'))))
         << "Allegro reads only packed datafiles";
-    EXPECT_FALSE(datafile_is_whole((folder + "/absent.dat").c_str()));
+    EXPECT_FALSE(walks_whole(folder + "/absent.dat"));
     // The same walk takes a file whose last object holds no bytes for whole.
-    EXPECT_TRUE(datafile_is_whole(
-        write_packed("empty object.dat", magic + one + "DATA" + std::string(8, '\0')).c_str()));
+    EXPECT_TRUE(walks_whole(
+        write_packed("empty object.dat", magic + one + "DATA" + std::string(8, '\0'))));
 }
 
-// Each damaged copy of sprites.dat made with the dat tool ends the load with its message and
-// status 1. Without a display the message goes to the standard output, kept in a file here.
-TEST_F(DamagedFiles, DamagedSpritesEndTheLoadWithTheirMessageAndStatusOne)
+// Each damaged copy of a datafile ends the load with its message and status 1; the copies
+// whose objects lie about their own size crashed or stalled inside Allegro before. Without a
+// display the message goes to the standard output, kept in a file here. A problem ending in
+// ':' names only how the message starts: the rest tells what was found.
+TEST_F(DamagedFiles, DamagedDatafilesEndTheLoadWithTheirMessageAndStatusOne)
 {
-    const std::pair<const char *, const char *> cases[] = {
-        {"sprites_truncated.dat", ": the file is missing or damaged."},
-        {"sprites_too_few.dat", ": it holds 13 entries, the game needs 14."},
-        {"sprites_wrong_kind.dat", ": entry 3 is not a picture."},
-        {"sprites_8bit.dat", ": entry 5 is a 8-bit picture, the game needs 16-bit."},
+    const struct {
+        const char *name;
+        const Catalogue &catalogue;
+        const char *problem;
+    } cases[] = {
+        {"sprites_truncated.dat", SPRITES_CATALOGUE, "the file is missing or damaged."},
+        {"sprites_too_few.dat", SPRITES_CATALOGUE, "it holds 13 entries, the game needs 14."},
+        {"sprites_wrong_kind.dat", SPRITES_CATALOGUE, "entry 3 is not a picture."},
+        {"sprites_8bit.dat", SPRITES_CATALOGUE, "entry 5 is a 8-bit picture, the game needs 16-bit."},
+        {"sprites_depth_7.dat", SPRITES_CATALOGUE, "entry 0 is a 7-bit picture, the game needs 16-bit."},
+        {"sprites_65535x32769.dat", SPRITES_CATALOGUE, "entry 0 is 65535x32769, the game needs 16x16."},
+        {"sprites_30000x30000.dat", SPRITES_CATALOGUE, "entry 0 is 30000x30000, the game needs 16x16."},
+        {"sprites_from_backgrounds.dat", SPRITES_CATALOGUE, "entry 0 is 320x200, the game needs 16x16."},
+        {"sounds_long.dat", SOUNDS_CATALOGUE, "entry 0 is a damaged sound: 2147483647 samples in "},
+        {"music_track_1.dat", MUSIC_CATALOGUE, "entry 1 is a damaged tune: track 0 ends without its end mark."},
+        {"music_track_100000.dat", MUSIC_CATALOGUE, "entry 1 is a damaged tune: track 0 runs past its end."},
+        {"music_track_huge.dat", MUSIC_CATALOGUE, "entry 1 is a damaged tune: track 0 runs past its end."},
+        {"music_garbled.dat", MUSIC_CATALOGUE, "entry 1 is a damaged tune: track 0 "},
     };
     std::string message_path = folder + "/message.txt";
-    for (const auto &[name, problem] : cases) {
-        std::string path = std::string(DAMAGED_DIR) + "/" + name;
-        Catalogue damaged = SPRITES_CATALOGUE;
+    for (const auto &c : cases) {
+        std::string path = std::string(DAMAGED_DIR) + "/" + c.name;
+        Catalogue damaged = c.catalogue;
         damaged.file_name = path.c_str();
         EXPECT_EXIT(
             {
@@ -220,8 +384,13 @@ TEST_F(DamagedFiles, DamagedSpritesEndTheLoadWithTheirMessageAndStatusOne)
                 load_game_datafile(damaged);
             },
             ::testing::ExitedWithCode(FATAL_STATUS), "")
-            << name;
-        std::string verb = std::string(name) == "sprites_truncated.dat" ? "Cannot load " : "Cannot use ";
-        EXPECT_EQ(bytes_of(message_path), verb + path + problem + "\n\nOK TO QUIT!") << name;
+            << c.name;
+        std::string verb = std::string(c.name) == "sprites_truncated.dat" ? "Cannot load " : "Cannot use ";
+        std::string start = verb + path + ": " + c.problem;
+        std::string message = bytes_of(message_path);
+        EXPECT_EQ(message.substr(0, start.size()), start) << c.name;
+        EXPECT_EQ(message.substr(message.size() - std::string(".\n\nOK TO QUIT!").size()),
+                  ".\n\nOK TO QUIT!")
+            << c.name;
     }
 }

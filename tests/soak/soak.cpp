@@ -208,7 +208,7 @@ int main(int argc, char **argv)
                                            &SOUNDS_CATALOGUE, &MUSIC_CATALOGUE};
     for (int i = 0; i < DATAFILE_COUNT; i++)
         *slots[i] = load_game_datafile(*catalogues[i]);
-    sprite_entries = count_entries(game.sprites);
+    sprite_entries = count_pictures(game.sprites);
     prepare_play_pictures(game.sprites,
                           static_cast<BITMAP *>(game.backgrounds[BG_NEAR_LAYER].dat));
     BITMAP *memory_screen = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
