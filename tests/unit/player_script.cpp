@@ -9,6 +9,8 @@
 std::vector<std::string> sound_log;
 int last_sample_volume = -1, last_sample_pan = -1, last_tune_loop = 0;
 NameBox name_box;
+int key_polls = 0;
+std::map<unsigned, int> rests;
 
 static const int GIVE_UP_MS = 60000; // a screen still waiting this long after the script never ends
 
@@ -49,17 +51,19 @@ static void follow_script()
     }
 }
 
-// Without a script the keyboard answers as Allegro's does with no keyboard: always a key, 0.
+extern "C" void __wrap_rest(unsigned int ms);
+
+// A look for a typed key is a moment of the game's clock, as a pass of a busy poll is.
 static int scripted_keypressed()
 {
-    return !active || !typed_keys.empty();
+    key_polls++;
+    __wrap_rest(0);
+    return !typed_keys.empty();
 }
 
 // A readkey with nothing typed lets the clock run until the script types something.
 static int scripted_readkey()
 {
-    if (!active)
-        return 0;
     while (typed_keys.empty()) {
         if (next_stretch == script.size())
             give_up("readkey");
@@ -79,6 +83,8 @@ void play_script(const std::vector<Stretch> &steps, const std::string &name)
     clock_ms = stretch_end_ms = 0;
     typed_keys.clear();
     sound_log.clear();
+    key_polls = 0;
+    rests.clear();
     name_box = NameBox();
     active = true;
     install_keyboard_hooks(scripted_keypressed, scripted_readkey);
@@ -87,6 +93,7 @@ void play_script(const std::vector<Stretch> &steps, const std::string &name)
 
 void end_script()
 {
+    install_keyboard_hooks(nullptr, nullptr);
     active = false;
     typed_keys.clear();
     for (int k = 0; k < KEY_MAX; k++)
@@ -116,6 +123,7 @@ extern "C" {
 
 void __wrap_rest(unsigned int ms)
 {
+    rests[ms]++;
     clock_ms += ms > 0 ? static_cast<int>(ms) : 1;
     if (active)
         follow_script();

@@ -1,12 +1,13 @@
 // A scripted player for the blocking screens, and a record of what the game played and asked.
 //
 // The unit tests are linked with Allegro's rest, play_sample, play_midi, stop_midi and do_dialog
-// wrapped. rest() advances a clock instead of sleeping (a rest(0) between polls counts as one
-// millisecond), and the script holds and types keys by that clock, so a screen that polls
+// wrapped. rest() advances a clock instead of sleeping (a rest(0) between polls, and a look for
+// a typed key, count as one millisecond), and the script holds and types keys by that clock, so a screen that polls
 // key[] or calls readkey() runs to its end at once and the same way every time.
 #pragma once
 
 #include <allegro.h>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,11 +23,15 @@ struct Stretch {
 // minute later fails the test. `name` is what the player types into the name box.
 void play_script(const std::vector<Stretch> &script, const std::string &name = "");
 
-// Ends the script: no key held, and the keyboard answers as if none were installed.
+// Ends the script: no key held, and the keyboard as it was before.
 void end_script();
 
-// The game's clock: milliseconds of rest() since play_script.
+// The game's clock: milliseconds of rest() since play_script, with each look for a typed key
+// (keypressed) a millisecond too; and how many such looks the game made.
 int script_clock();
+extern int key_polls;
+// How many times the game rested for each length of time, since play_script.
+extern std::map<unsigned, int> rests;
 
 // Every sample and tune started or stopped since play_script, as "sample N" (N the entry of a
 // watched datafile), "tune N" and "stop"; `watch` names the datafiles to look entries up in.

@@ -3,6 +3,7 @@
 // scripted player.
 #include "fixtures.h"
 #include "frame/keyboard.h"
+#include "frame/loop.h"
 #include "frame/entries.h"
 #include "frame/state.h"
 #include "frontend/frontend.h"
@@ -255,6 +256,34 @@ TEST_F(ScriptedScreens, AGameOverEntersTheScoreThenTheMenuStartsTheNextGame)
     lose_last_life(0, "NOBODY"); // 5000 level points, but nothing banked
     EXPECT_EQ(name_box.opened, 0);
     EXPECT_EQ(high_names[2], "Empty");
+}
+
+// A key typed while the opening card shows is dropped and the slide runs its whole way; one
+// typed during the second half cuts it short at once.
+TEST_F(ScriptedScreens, OnlyTheIntrosSecondHalfCanBeCutShort)
+{
+    play_script({{1000, {}}, {100, {}, {KEY_SPACE}}});
+    intro_sequence(sounds, music, backgrounds);
+    EXPECT_GT(key_polls, 10000);
+    EXPECT_EQ(sound_log, (std::vector<std::string>{"sample 1", "tune 1"}));
+
+    play_script({{2100, {}}, {100, {}, {KEY_SPACE}}});
+    intro_sequence(sounds, music, backgrounds);
+    EXPECT_LT(key_polls, 200);
+}
+
+// The whole run: the intro cut short, New Game, Escape at once and nothing to offer the table.
+TEST_F(ScriptedScreens, TheInGameTuneStartsWhenTheFirstGameBegins)
+{
+    GameResources game = {create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT), sprites, backgrounds,
+                          sounds, music};
+    play_script({{2100, {}}, {100, {}, {KEY_SPACE}}, {100, {}}, {100, {KEY_ENTER}},
+                 {300, {KEY_ESC}}});
+    run_game(game);
+    destroy_bitmap(game.buffer);
+    EXPECT_EQ(sound_log,
+              (std::vector<std::string>{"sample 1", "tune 1", "stop", "tune 3", "tune 2"}));
+    EXPECT_EQ(name_box.opened, 0);
 }
 
 // The intro's fades, drawn lit only at each new light step, against a lit drawing every

@@ -347,8 +347,7 @@ protected:
 
     void TearDown() override
     {
-        for (int k = 0; k < KEY_MAX; k++)
-            key[k] = 0;
+        end_script();
         destroy_bitmap(screen);
         screen = saved_screen;
         free_test_datafile(backgrounds);
@@ -481,10 +480,9 @@ TEST_F(ProgressionScreens, ALostLifeShowsTheLivesBeforeTheLossAndRestartsTheLeve
     play_script({{1000, {KEY_ENTER}}});
 
     player_death(backgrounds, sprites, sounds, nullptr);
-    end_script();
 
     // The explosion's 30 stages 5 ms apart, and its sound before and after them.
-    EXPECT_EQ(script_clock(), 30 * 5);
+    EXPECT_EQ(rests[5], 30);
     EXPECT_EQ(sound_log, (std::vector<std::string>{"sample 0", "sample 0"}));
     EXPECT_EQ(lives, 1);
     EXPECT_EQ(level_points, 0);
@@ -537,7 +535,6 @@ TEST_F(ProgressionScreens, EachDigitBuysItsItemInTheShopAndSixLeaves)
         EXPECT_EQ(total_points, 6000 - row.cost) << "digit " << row.digit - KEY_0;
         EXPECT_EQ(level_number, 2);
     }
-    end_script();
 }
 
 // Digits held together are all handled in one pass, a digit still held buys again, and 6
@@ -549,7 +546,6 @@ TEST_F(ProgressionScreens, TheShopHandlesEveryHeldDigitEachPassAndSixOnlyAtItsTo
                  {60, {KEY_2}}, {60, {KEY_6}}, {50, {KEY_ENTER}}, {250, {KEY_4, KEY_ENTER}},
                  {100, {KEY_6, KEY_ENTER}}});
     check_level_complete(backgrounds);
-    end_script();
 
     EXPECT_EQ(max_bullets, 5);
     EXPECT_EQ(shields_left, 4);
@@ -563,7 +559,6 @@ TEST_F(ProgressionScreens, EnterIsTestedBeforeBOnTheTally)
     total_points = 6000;
     play_script({{200, {KEY_ENTER, KEY_B, KEY_1}}});
     check_level_complete(backgrounds);
-    end_script();
     EXPECT_EQ(total_points, 6000);
     EXPECT_EQ(max_bullets, 4);
 }
