@@ -285,15 +285,20 @@ class Launcher(InstalledPrefix):
                             dict(HOME=str(self.home), XDG_DATA_HOME=str(data_home)))
 
     def quit_from_menu(self, game):
-        """Down from wherever the cursor is to "Quit", Enter, and the status the launcher passes."""
-        rows = game_screens.CURSOR_ROWS
-        shot = game.wait_for("the menu", lambda shot: game_screens.shows_menu(shot)
-                             and game_screens.cursor_row(shot) in rows)
-        for row in rows[rows.index(game_screens.cursor_row(shot)) + 1:]:
-            game_screens.move_cursor(game, "Down", row)
-        game.tap("Return")
-        self.assertEqual(game.wait_exit(), QUIT_STATUS)
+        self.assertEqual(quit_from_menu(game), QUIT_STATUS)
         self.assertEqual(game.messages(), [])
+
+
+def quit_from_menu(game):
+    """Down from wherever the cursor is to "Quit", Enter, and the exit status of what was started
+    (the launcher passes the game's on)."""
+    rows = game_screens.CURSOR_ROWS
+    shot = game.wait_for("the menu", lambda shot: game_screens.shows_menu(shot)
+                         and game_screens.cursor_row(shot) in rows)
+    for row in rows[rows.index(game_screens.cursor_row(shot)) + 1:]:
+        game_screens.move_cursor(game, "Down", row)
+    game.tap("Return")
+    return game.wait_exit()
 
 
 class LaunchedGame(harness.Game):
