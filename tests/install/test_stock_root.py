@@ -77,6 +77,13 @@ class RootGame(harness.Game):
             stdin=harness.subprocess.DEVNULL, start_new_session=True)
         return self
 
+    def __exit__(self, exc_type, exc, tb):
+        """As the harness's, but the folder is the test's to remove: the next game uses it."""
+        if exc_type is not None:
+            self.keep_evidence(f"{exc_type.__name__}: {exc}")
+        self.kill()
+        return False
+
     def output(self):
         """The command's output so far, standard output then standard error."""
         for stream in (self.stdout, self.stderr):
