@@ -33,6 +33,11 @@ fi
 echo "Installing missing packages: ${missing[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo > /dev/null; then
+    echo "Installing packages needs root: run this as root, or install sudo first." >&2
+    echo "As root: apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
   sudo="sudo"
 fi
 export DEBIAN_FRONTEND=noninteractive
