@@ -8,6 +8,7 @@ VS_STOCK_ROOT names the root. Both need root, for chroot.
 """
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 import time
@@ -72,9 +73,9 @@ class RootGame(harness.Game):
         if self.user:
             command += ["runuser", "-u", self.user, "--"]
         command += ["/usr/bin/env", "-i", *(f"{k}={v}" for k, v in env.items()), *self.command]
-        self.process = harness.subprocess.Popen(
+        self.process = subprocess.Popen(
             command, cwd="/", stdout=self.stdout, stderr=self.stderr,
-            stdin=harness.subprocess.DEVNULL, start_new_session=True)
+            stdin=subprocess.DEVNULL, start_new_session=True)
         return self
 
     def __exit__(self, exc_type, exc, tb):
