@@ -18,34 +18,45 @@ suite=bookworm
 player=player
 clone=/root/void-sentinel
 roots=()
+stock_test=$source_dir/tests/install/test_stock_root.py
 
 die() {
     echo "stock-root: $*" >&2
     exit 1
 }
 
+# Runs a command with its output in LOG; on failure shows the log's end and stops with WHAT.
+logged() {
+    local log=$1 what=$2
+    shift 2
+    "$@" > "$log" 2>&1 || {
+        tail -n 30 "$log" >&2
+        die "$what"
+    }
+}
+
 # The archive this machine's apt uses: a player's machine would use the same one.
 mirror() {
     local uri
-    uri=$(awk '/^URIs:/ { print $2; exit }' /etc/apt/sources.list.d/debian.sources 2>/dev/null || true)
+    uri=$(awk '/^URIs:/ { print $2; exit }' /etc/apt/sources.list.d/debian.sources 2> /dev/null ||
+        true)
     echo "${uri:-http://deb.debian.org/debian}"
 }
 
 make_image() {
     local tarball=$1
     [ -s "$tarball" ] && return 0
-    command -v debootstrap > /dev/null || die "debootstrap is missing (scripts/install-deps.sh test)"
+    command -v debootstrap > /dev/null ||
+        die "debootstrap is missing (scripts/install-deps.sh test installs it)"
     local work
     work=$(mktemp -d "$(dirname "$tarball")/debootstrap.XXXXXX")
+    roots+=("$work")
     echo "== debootstrap --variant=minbase $suite from $(mirror)"
-    debootstrap --variant=minbase "$suite" "$work/root" "$(mirror)" > "$work/debootstrap.log" 2>&1 || {
-        tail -n 30 "$work/debootstrap.log" >&2
-        rm -rf --one-file-system "$work"
-        die "debootstrap failed"
-    }
+    logged "$work.log" "debootstrap failed" \
+        debootstrap --variant=minbase "$suite" "$work/root" "$(mirror)"
     tar --numeric-owner -C "$work/root" -cf "$tarball.part" .
     mv "$tarball.part" "$tarball"
-    rm -rf --one-file-system "$work"
+    close_root "$work"
 }
 
 # Mount points under a root, deepest first.
@@ -108,10 +119,8 @@ in_root() {
 # (a bundle of this tree's HEAD, so that any checkout, a worktree too, can be cloned from).
 add_git_make_and_clone() {
     local root=$1
-    in_root "$root" sh -c 'apt-get update -qq && apt-get install -y -qq git make' > "$root.apt.log" 2>&1 || {
-        tail -n 30 "$root.apt.log" >&2
-        die "apt-get install git make failed in the stock root"
-    }
+    logged "$root.apt.log" "apt-get install git make failed in the stock root" \
+        in_root "$root" sh -c 'apt-get update -qq && apt-get install -y -qq git make'
     git -C "$source_dir" bundle create "$root/root/source.bundle" HEAD 2> /dev/null
     in_root "$root" git -c advice.detachedHead=false clone -q /root/source.bundle "$clone"
 }
@@ -129,7 +138,7 @@ play() {
     open_root "$tarball" "$root" x
     add_git_make_and_clone "$root"
     echo "== make play in the stock root"
-    VS_STOCK_ROOT=$root VS_STOCK_CLONE=$clone python3 "$source_dir/tests/install/test_stock_root.py" -v MakePlay
+    VS_STOCK_ROOT=$root VS_STOCK_CLONE=$clone python3 "$stock_test" -v MakePlay
 }
 
 package() {
@@ -139,13 +148,10 @@ package() {
     open_root "$tarball" "$root" x
     echo "== apt install ./$(basename "$deb") in the stock root"
     cp "$deb" "$root/tmp/"
-    in_root "$root" sh -c "apt-get update -qq && apt-get install -y -qq ./tmp/$(basename "$deb")" \
-        > "$root.apt.log" 2>&1 || {
-        tail -n 30 "$root.apt.log" >&2
-        die "the package did not install in the stock root"
-    }
+    logged "$root.apt.log" "the package did not install in the stock root" \
+        in_root "$root" sh -c "apt-get update -qq && apt-get install -y -qq ./tmp/$(basename "$deb")"
     in_root "$root" useradd --create-home --shell /bin/sh "$player"
-    VS_STOCK_ROOT=$root VS_STOCK_PLAYER=$player python3 "$source_dir/tests/install/test_stock_root.py" -v Package
+    VS_STOCK_ROOT=$root VS_STOCK_PLAYER=$player python3 "$stock_test" -v Package
 }
 
 run() {
@@ -173,11 +179,15 @@ check() {
 [ "$(id -u)" -eq 0 ] || die "needs root, for chroot and mounts"
 command=${1:-}
 case $command in
-    image) [ $# -eq 2 ] || die "usage: stock-root.sh image TARBALL"; make_image "$(realpath -m "$2")" ;;
+    image) [ $# -eq 2 ] || die "usage: stock-root.sh image TARBALL"
+        make_image "$(realpath -m "$2")" ;;
     play) [ $# -eq 2 ] || die "usage: stock-root.sh play TARBALL"; play "$(realpath "$2")" ;;
     package) [ $# -eq 3 ] || die "usage: stock-root.sh package TARBALL DEB"
         package "$(realpath "$2")" "$(realpath "$3")" ;;
-    run) [ $# -eq 3 ] || die "usage: stock-root.sh run TARBALL COMMAND"; run "$(realpath "$2")" "$3" ;;
-    check) [ $# -eq 2 ] || die "usage: stock-root.sh check BUILD"; mkdir -p "$2"; check "$(realpath "$2")" ;;
+    run) [ $# -eq 3 ] || die "usage: stock-root.sh run TARBALL COMMAND"
+        run "$(realpath "$2")" "$3" ;;
+    check) [ $# -eq 2 ] || die "usage: stock-root.sh check BUILD"
+        mkdir -p "$2"
+        check "$(realpath "$2")" ;;
     *) die "usage: stock-root.sh image|play|package|run|check ... (see the head of this script)" ;;
 esac

@@ -66,7 +66,8 @@ class RootGame(harness.Game):
         self.stdout = open(self.artifacts / "stdout.txt", "wb")
         self.stderr = open(self.artifacts / "stderr.txt", "wb")
         env = {"HOME": self.home, "LANG": "C.UTF-8", "DEBIAN_FRONTEND": "noninteractive",
-               "DISPLAY": self.display.name, "PATH": f"{inside(self.folder / 'bin')}:{SYSTEM_PATH}",
+               "DISPLAY": self.display.name,
+               "PATH": f"{inside(self.folder / 'bin')}:{SYSTEM_PATH}",
                "ALSA_CONFIG_PATH": inside(self.folder / "alsa.conf"),
                "ALLEGRO": inside(self.folder / "allegro")}
         command = ["chroot", str(ROOT)]
@@ -127,7 +128,8 @@ class MakePlay(unittest.TestCase):
 def changed_since(moment, allowed, ignored):
     """Paths under the root (mounts and `ignored` left out) whose entry changed at or after
     `moment`, other than `allowed` and what lies under it."""
-    mounts = {Path(line.split()[4]) for line in Path("/proc/self/mountinfo").read_text().splitlines()}
+    mount_table = Path("/proc/self/mountinfo").read_text().splitlines()
+    mounts = {Path(line.split()[4]) for line in mount_table}
     changed = []
     for folder, subfolders, files in os.walk(ROOT):
         folder = Path(folder)
@@ -148,8 +150,8 @@ class Package(unittest.TestCase):
         home = f"/home/{PLAYER}"
         user_dir = ROOT / home.lstrip("/") / ".local/share/void-sentinel"
         scores = user_dir / "highscores.sco"
-        uid = next(int(line.split(":")[2]) for line in (ROOT / "etc/passwd").read_text().splitlines()
-                   if line.startswith(f"{PLAYER}:"))
+        accounts = (ROOT / "etc/passwd").read_text().splitlines()
+        uid = next(int(line.split(":")[2]) for line in accounts if line.startswith(f"{PLAYER}:"))
         folder = harness_folder()
         self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
         moment = time.time()
@@ -165,7 +167,8 @@ class Package(unittest.TestCase):
                 self.assertEqual(first.messages(), [])
             for name in SHARED_NAMES:
                 self.assertEqual(os.readlink(user_dir / name), f"{DATA}/{name}")
-            self.assertEqual(scores.read_bytes(), (ROOT / DATA.lstrip("/") / "highscores.sco").read_bytes())
+            blank = ROOT / DATA.lstrip("/") / "highscores.sco"
+            self.assertEqual(scores.read_bytes(), blank.read_bytes())
             self.assertEqual((scores.stat().st_uid, user_dir.stat().st_uid), (uid, uid))
 
             # A table that even 0 points beat: ending a new game at once enters a score.
