@@ -108,6 +108,7 @@ close_all() {
 }
 trap close_all EXIT
 
+# Runs a command inside the root with the bare environment of a fresh root shell.
 in_root() {
     local root=$1
     shift
@@ -125,6 +126,7 @@ add_git_make_and_clone() {
     in_root "$root" git -c advice.detachedHead=false clone -q /root/source.bundle "$clone"
 }
 
+# The folder for the root NAME beside the image, cleared of whatever an interrupted run left.
 stage_root() {
     local base
     base=$(dirname "$1")/$2
@@ -172,7 +174,8 @@ check() {
     make_image "$tarball"
     play "$tarball"
     make -C "$source_dir" deb BUILD="$build"
-    deb=$(ls "$build"/void-sentinel_*_amd64.deb)
+    deb=$build/void-sentinel_$(dpkg-parsechangelog -l "$source_dir/debian/changelog" -S Version)
+    deb=${deb}_$(dpkg --print-architecture).deb
     package "$tarball" "$deb"
 }
 
