@@ -48,5 +48,5 @@ appstreamcli validate --no-net "$metainfo_dir"/usr/share/metainfo/*.metainfo.xml
     die "appstreamcli rejected the metainfo"
 
 echo "== $build/$deb"
-dpkg-deb --info "$build/$deb" | grep -E '^ (Package|Version|Architecture|Installed-Size|Depends|Built-Using):'
+dpkg-deb --info "$build/$deb" | grep -E '^ (Package|Version|Architecture|Installed-Size|Depends|Recommends|Built-Using):'
 ls -l "$build/$deb"
