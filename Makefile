@@ -1,15 +1,21 @@
 # The two commands that set everything up: `make play` and `make test`.
 BUILD := build
 JOBS := $(shell nproc 2>/dev/null || echo 2)
+# What playing needs from the build: the game, its datafiles and the staged run folder.
+PLAY_TARGETS := void-sentinel datafiles stage_data
 
-.PHONY: play test build configure deps-play deps-test bench curve screenshots clean
+.PHONY: play test build configure deps-play deps-test deps-deb bench curve screenshots deb clean
 
-play: deps-play build
+# Configured without tests unless this build folder already has them (make test turned them on).
+play: deps-play
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD) -j $(JOBS) --target $(PLAY_TARGETS)
 	scripts/play.sh
 
 test: deps-test build
 	cd $(BUILD) && ctest --output-on-failure -j1
 	scripts/ci-hardening.sh
+	scripts/stock-root.sh check $(BUILD)
 
 bench: deps-test build
 	$(BUILD)/bench/void-sentinel-bench
@@ -22,14 +28,22 @@ curve: deps-test build
 screenshots: deps-test build
 	python3 tests/e2e/gallery.py $(BUILD)/run docs/screenshots
 
+# The Debian package, built from a copy of the tree and checked with lintian and appstreamcli.
+deb: deps-deb
+	scripts/make-deb.sh $(BUILD)
+
 deps-play:
 	scripts/install-deps.sh play
 
 deps-test:
 	scripts/install-deps.sh test
 
+deps-deb:
+	scripts/install-deps.sh deb
+
+# The developer's build: everything, tests, benchmarks and tools included.
 configure:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)

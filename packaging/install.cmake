@@ -1,7 +1,7 @@
 # Installing the game like any Linux game: the program and its read-only data in their own
-# folders, a launcher on PATH that plays in a per-user folder, a menu entry, an icon and a
-# manual page. Works for any prefix given at install time (cmake --install BUILD --prefix P)
-# and for staged installs (DESTDIR).
+# folders, a launcher on PATH that plays in a per-user folder, a menu entry, an icon, a manual
+# page and the description software centres show. Works for any prefix given at install time
+# (cmake --install BUILD --prefix P) and for staged installs (DESTDIR).
 include(GNUInstallDirs)
 
 set(VS_INSTALL_PROGRAMDIR lib/void-sentinel CACHE STRING
@@ -29,12 +29,15 @@ install(FILES
   DESTINATION ${VS_INSTALL_GAMEDATADIR})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/levels/ DESTINATION ${VS_INSTALL_GAMEDATADIR}/levels)
 
-# The launcher names the program and data folders by absolute path, which is known only once
-# the install prefix is, so it is written at install time.
+# The launcher and the manual page name the program and data folders by absolute path, which
+# is known only once the install prefix is, so they are written at install time.
 set(VS_LAUNCHER ${CMAKE_BINARY_DIR}/packaging/void-sentinel)
+set(VS_MANUAL ${CMAKE_BINARY_DIR}/packaging/void-sentinel.6)
 install(CODE "
   set(VS_LAUNCHER_TEMPLATE \"${CMAKE_CURRENT_LIST_DIR}/void-sentinel.sh.in\")
   set(VS_LAUNCHER \"${VS_LAUNCHER}\")
+  set(VS_MANUAL_TEMPLATE \"${CMAKE_CURRENT_LIST_DIR}/void-sentinel.6.in\")
+  set(VS_MANUAL \"${VS_MANUAL}\")
   set(VS_INSTALL_PROGRAMDIR \"${VS_INSTALL_PROGRAMDIR}\")
   set(VS_INSTALL_GAMEDATADIR \"${VS_INSTALL_GAMEDATADIR}\")
   include(\"${CMAKE_CURRENT_LIST_DIR}/write_launcher.cmake\")
@@ -46,7 +49,11 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/void-sentinel.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/void-sentinel.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/void-sentinel.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${VS_MANUAL} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/void-sentinel.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo RENAME invalid.void_sentinel.game.metainfo.xml)
 
 # The tests of the installed game.
-add_subdirectory(${CMAKE_SOURCE_DIR}/tests/install ${CMAKE_BINARY_DIR}/tests/install)
+if(BUILD_TESTING)
+  add_subdirectory(${CMAKE_SOURCE_DIR}/tests/install ${CMAKE_BINARY_DIR}/tests/install)
+endif()

@@ -20,7 +20,7 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 
 echo "== sanitizer build in $san_build"
 # Unoptimised: the sanitizer build compiles five times faster so, and its tests mostly wait.
-cmake -S . -B "$san_build" -DVS_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug > /dev/null
+cmake -S . -B "$san_build" -DVS_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON > /dev/null
 cmake --build "$san_build" -j "$jobs"
 (cd "$san_build" && ctest --output-on-failure -j1 -L 'unit|e2e|install|hardening|soak|tools')
 

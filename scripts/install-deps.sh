@@ -1,17 +1,23 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the game needs that are missing.
 #   install-deps.sh play   what building and playing need
-#   install-deps.sh test   that, plus what the tests and benchmarks use
+#   install-deps.sh deb    that, plus what building and checking the Debian package use
+#   install-deps.sh test   all of the above, plus what the tests and benchmarks use
 set -euo pipefail
 
-play_packages=(build-essential cmake pkg-config liballegro4-dev sox abcmidi freepats)
-test_packages=(googletest libgtest-dev libbenchmark-dev xvfb xdotool imagemagick x11-utils
-               python3 clang libclang-rt-14-dev valgrind desktop-file-utils man-db)
+# x11-utils brings xmessage, which shows the game's messages in a box.
+play_packages=(build-essential cmake pkg-config liballegro4-dev sox abcmidi freepats x11-utils)
+deb_packages=(debhelper dpkg-dev lintian appstream)
+test_packages=(googletest libgtest-dev libbenchmark-dev xvfb xdotool imagemagick
+               python3 clang libclang-rt-14-dev valgrind desktop-file-utils man-db debootstrap)
 
 wanted=("${play_packages[@]}")
-if [ "${1:-play}" = test ]; then
-  wanted+=("${test_packages[@]}")
-fi
+case "${1:-play}" in
+  play) ;;
+  deb) wanted+=("${deb_packages[@]}") ;;
+  test) wanted+=("${deb_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: install-deps.sh play|deb|test" >&2; exit 2 ;;
+esac
 
 missing=()
 for package in "${wanted[@]}"; do
@@ -27,6 +33,11 @@ fi
 echo "Installing missing packages: ${missing[*]}"
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo > /dev/null; then
+    echo "Installing packages needs root: run this as root, or install sudo first." >&2
+    echo "As root: apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
   sudo="sudo"
 fi
 export DEBIAN_FRONTEND=noninteractive

@@ -4,6 +4,7 @@ space and a quote so that paths the launcher carries are quoted right.
 
     test_install.py [-v] InstalledFiles   files, menu entry, icon and manual page (no display)
     test_install.py [-v] Launcher         the launcher, without a display and with the real game
+    test_install.py [-v] PlayScript       what `make play` makes of the game's exit status
 """
 import hashlib
 import os
@@ -33,6 +34,8 @@ LAUNCHER = f"bin/{NAME}"
 DESKTOP = f"share/applications/{NAME}.desktop"
 ICON = f"share/icons/hicolor/scalable/apps/{NAME}.svg"
 MANUAL = f"share/man/man6/{NAME}.6"
+METAINFO = "share/metainfo/invalid.void_sentinel.game.metainfo.xml"
+VERSION = os.environ.get("VS_VERSION")
 QUIT_STATUS = 1
 ESCAPE_STATUS = 0
 
@@ -157,6 +160,25 @@ class InstalledFiles(InstalledPrefix):
         whatis = run(["lexgrog", page])
         self.assertEqual(whatis.returncode, 0, whatis.stdout + whatis.stderr)
         self.assertIn(f'"{NAME} - ', whatis.stdout)
+        # The folders of this install, not those of some other prefix.
+        for folder in (DATA, f"lib/{NAME}"):
+            self.assertIn(f"\n.I {self.installed(folder)}/", page.read_text())
+
+    def test_metainfo_is_valid_and_names_this_release_the_menu_entry_and_our_screenshots(self):
+        metainfo = self.installed(METAINFO)
+        # Offline: the screenshots' host is a reserved name that never resolves.
+        checked = run(["appstreamcli", "validate", "--no-net", "--no-color", metainfo])
+        self.assertEqual(checked.returncode, 0, checked.stdout)
+        self.assertNotRegex(checked.stdout, "(?m)^[EW]:")
+        root = ElementTree.parse(metainfo).getroot()
+        changelog = (SOURCE_DIR / "debian/changelog").read_text().split("\n", 1)[0]
+        self.assertEqual(changelog.split("(")[1].split(")")[0], VERSION)
+        self.assertEqual(root.find("releases/release").get("version"), VERSION)
+        self.assertEqual(root.find("launchable").text, Path(DESKTOP).name)
+        images = [image.text for image in root.iter("image")]
+        self.assertTrue(images)
+        for url in images:
+            self.assertTrue((SOURCE_DIR / url.split("/", 3)[3]).is_file(), url)
 
 
 class Launcher(InstalledPrefix):
@@ -229,14 +251,42 @@ class Launcher(InstalledPrefix):
         blocker = self.home / "a-file"
         blocker.write_text("not a folder\n")
         cases = {"under a file": dict(XDG_DATA_HOME=blocker / "data"),
-                 "no HOME": dict(XDG_DATA_HOME=None, HOME=None)}
+                 "no HOME": dict(XDG_DATA_HOME=None, HOME=None),
+                 "data missing": dict(XDG_DATA_HOME=self.home / "xdg", missing="levels")}
+        # Standard error is a pipe here, as when started from the menu: the text is shown in
+        # a box too, by notify-send when there is one, else by xmessage.
+        boxes = Path(tempfile.mkdtemp(prefix="vs-boxes-"))
+        self.addCleanup(shutil.rmtree, boxes, ignore_errors=True)
         for case, env_changes in cases.items():
-            with self.subTest(case):
-                result = self.launch_without_display(**env_changes)
-                self.assertEqual(result.returncode, 1)
-                self.assertIn(f"{NAME}: ", result.stderr)
-                self.assertNotIn("X display", result.stdout + result.stderr)
+            for box in ("xmessage", "notify-send"):
+                with self.subTest(case, box=box):
+                    shutil.rmtree(boxes, ignore_errors=True)
+                    boxes.mkdir()
+                    for name in ("xmessage", "notify-send")[:1 + (box == "notify-send")]:
+                        (boxes / name).write_text(f"#!/bin/sh\nfor text; do :; done\n"
+                                                  f"printf '%s' \"$text\" > '{boxes}/{name}.log'\n")
+                        (boxes / name).chmod(0o755)
+                    result = self.launch_missing(env_changes, PATH=f"{boxes}:{os.environ['PATH']}")
+                    self.assertEqual(result.returncode, 1)
+                    self.assertRegex(result.stderr, f"^{NAME}: [^\n]+\n$")
+                    self.assertNotIn("X display", result.stdout + result.stderr)
+                    shown = {p.stem: p.read_text() for p in boxes.glob("*.log")}
+                    self.assertEqual(shown, {box: result.stderr.strip()})
         self.assertEqual(blocker.read_text(), "not a folder\n")
+        self.assertFalse((self.home / "xdg" / NAME).exists())
+
+    def launch_missing(self, env_changes, **more):
+        """Launches with env_changes, with the installed data named `missing` moved away."""
+        env_changes = dict(env_changes, **more)
+        missing = env_changes.pop("missing", None)
+        if missing is None:
+            return self.launch_without_display(**env_changes)
+        data = self.installed(f"{DATA}/{missing}")
+        data.rename(data.with_name("moved"))
+        try:
+            return self.launch_without_display(**env_changes)
+        finally:
+            data.with_name("moved").rename(data)
 
     def test_scores_land_in_the_players_own_table_and_stay_there(self):
         data_home = self.home / "xdg"
@@ -285,15 +335,43 @@ class Launcher(InstalledPrefix):
                             dict(HOME=str(self.home), XDG_DATA_HOME=str(data_home)))
 
     def quit_from_menu(self, game):
-        """Down from wherever the cursor is to "Quit", Enter, and the status the launcher passes."""
-        rows = game_screens.CURSOR_ROWS
-        shot = game.wait_for("the menu", lambda shot: game_screens.shows_menu(shot)
-                             and game_screens.cursor_row(shot) in rows)
-        for row in rows[rows.index(game_screens.cursor_row(shot)) + 1:]:
-            game_screens.move_cursor(game, "Down", row)
-        game.tap("Return")
-        self.assertEqual(game.wait_exit(), QUIT_STATUS)
+        self.assertEqual(quit_from_menu(game), QUIT_STATUS)
         self.assertEqual(game.messages(), [])
+
+
+class PlayScript(unittest.TestCase):
+    """scripts/play.sh, the last step of `make play`, with a stand-in game: the game's Quit
+    status is no failure of make play, a death by a signal is reported and passed on."""
+
+    def test_quit_is_no_failure_and_a_crash_is_reported(self):
+        cases = {"exit 1": (0, None), "exit 0": (0, None), "exit 3": (3, None),
+                 "kill -SEGV $$": (128 + 11, "Void Sentinel was killed by signal 11 (SIGSEGV)")}
+        run_dir = Path(tempfile.mkdtemp(prefix="vs-play-"))
+        self.addCleanup(shutil.rmtree, run_dir, ignore_errors=True)
+        game = run_dir / NAME
+        for ending, (status, report) in cases.items():
+            with self.subTest(ending):
+                game.write_text(f"#!/bin/sh\n{ending}\n")
+                game.chmod(0o755)
+                result = run(["bash", SOURCE_DIR / "scripts/play.sh"],
+                             env=dict(os.environ, VS_RUN_DIR=str(run_dir), DISPLAY=":0"))
+                self.assertEqual(result.returncode, status)
+                if report:
+                    self.assertIn(report, result.stderr)
+                else:
+                    self.assertEqual(result.stderr, "")
+
+
+def quit_from_menu(game):
+    """Down from wherever the cursor is to "Quit", Enter, and the exit status of what was started
+    (the launcher passes the game's on)."""
+    rows = game_screens.CURSOR_ROWS
+    shot = game.wait_for("the menu", lambda shot: game_screens.shows_menu(shot)
+                         and game_screens.cursor_row(shot) in rows)
+    for row in rows[rows.index(game_screens.cursor_row(shot)) + 1:]:
+        game_screens.move_cursor(game, "Down", row)
+    game.tap("Return")
+    return game.wait_exit()
 
 
 class LaunchedGame(harness.Game):

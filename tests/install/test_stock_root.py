@@ -1,0 +1,206 @@
+"""The game on a player's machine: a minimal Debian 12 root, prepared by scripts/stock-root.sh,
+where the real game opens its window on an Xvfb outside the root and is driven from outside.
+
+    test_stock_root.py [-v] MakePlay   the README's `make play` in the clone VS_STOCK_CLONE
+    test_stock_root.py [-v] Package    the installed package, played by user VS_STOCK_PLAYER
+
+VS_STOCK_ROOT names the root. Both need root, for chroot.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
+
+import game_screens  # noqa: E402  (found through the path set just above)
+import harness  # noqa: E402
+from test_install import QUIT_STATUS, ESCAPE_STATUS, SHARED_NAMES, quit_from_menu  # noqa: E402
+
+ROOT = Path(os.environ.get("VS_STOCK_ROOT", "/nonexistent"))
+CLONE = os.environ.get("VS_STOCK_CLONE", "/root/void-sentinel")
+PLAYER = os.environ.get("VS_STOCK_PLAYER", "player")
+SYSTEM_PATH = "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin:/usr/games"
+# `make play` installs the build packages and builds the game before the window opens.
+MAKE_PLAY_TIMEOUT = 1800
+DATA = "/usr/share/games/void-sentinel"
+OUTPUT_TAIL_LINES = 40
+
+
+def inside(path):
+    """A path under the root as the programs inside it see it."""
+    return "/" + str(Path(path).relative_to(ROOT))
+
+
+class RootGame(harness.Game):
+    """The harness's game, started by a command inside the root. The stand-in xmessage, the
+    sound capture and Allegro's settings live in `folder` under the root's /tmp, open to the
+    ordinary user; the game's own files are those of the root."""
+
+    def __init__(self, display, journey, folder, command, home, user=None):
+        self.display, self.journey = display, journey
+        self.artifacts = harness.ARTIFACTS / journey
+        shutil.rmtree(self.artifacts, ignore_errors=True)
+        self.artifacts.mkdir(parents=True)
+        self.folder, self.run_dir = Path(folder), None
+        self.process = self.window = self.last_shot = self.status = None
+        self.command, self.home, self.user = command, home, user
+        for stale in self.folder.iterdir():
+            shutil.rmtree(stale) if stale.is_dir() else stale.unlink()
+        self._set_up_environment(sound=True)
+        # The capture file as the game inside the root names it.
+        (self.folder / "alsa.conf").write_text(
+            harness.ALSA_CAPTURE.format(out=inside(self.folder / "audio.raw")))
+        (self.folder / "bin" / "xmessage").write_text(harness.XMESSAGE_STAND_IN.format(
+            log=inside(self.message_log), status=harness.XMESSAGE_OK_STATUS))
+        for path in [self.folder, *self.folder.rglob("*")]:
+            path.chmod(0o777 if path.is_dir() or path.name == "xmessage" else 0o666)
+
+    def start(self):
+        if self.process is not None:
+            return self
+        self.stdout = open(self.artifacts / "stdout.txt", "wb")
+        self.stderr = open(self.artifacts / "stderr.txt", "wb")
+        env = {"HOME": self.home, "LANG": "C.UTF-8", "DEBIAN_FRONTEND": "noninteractive",
+               "DISPLAY": self.display.name,
+               "PATH": f"{inside(self.folder / 'bin')}:{SYSTEM_PATH}",
+               "ALSA_CONFIG_PATH": inside(self.folder / "alsa.conf"),
+               "ALLEGRO": inside(self.folder / "allegro")}
+        command = ["chroot", str(ROOT)]
+        if self.user:
+            command += ["runuser", "-u", self.user, "--"]
+        command += ["/usr/bin/env", "-i", *(f"{k}={v}" for k, v in env.items()), *self.command]
+        self.process = subprocess.Popen(
+            command, cwd="/", stdout=self.stdout, stderr=self.stderr,
+            stdin=subprocess.DEVNULL, start_new_session=True)
+        return self
+
+    def __exit__(self, exc_type, exc, tb):
+        """As the harness's, but the folder is the test's to remove: the next game uses it."""
+        if exc_type is not None:
+            self.keep_evidence(f"{exc_type.__name__}: {exc}")
+        self.kill()
+        return False
+
+    def output(self):
+        """The command's output so far, standard output then standard error."""
+        for stream in (self.stdout, self.stderr):
+            stream.flush()
+        return "".join((self.artifacts / f"{name}.txt").read_text(errors="replace")
+                       for name in ("stdout", "stderr"))
+
+    def keep_evidence(self, reason):
+        super().keep_evidence(reason)
+        if self.process is not None:
+            tail = self.output().splitlines()[-OUTPUT_TAIL_LINES:]
+            print("\n".join(["  the last lines of its output:", *tail]), file=sys.stderr)
+
+
+def harness_folder():
+    folder = Path(tempfile.mkdtemp(prefix="vs-harness-", dir=ROOT / "tmp"))
+    folder.chmod(0o777)
+    return folder
+
+
+class MakePlay(unittest.TestCase):
+
+    def test_make_play_opens_the_window_and_quit_ends_it_without_a_make_error(self):
+        folder = harness_folder()
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        with harness.Display() as display:
+            with RootGame(display, "stock-make-play", folder, ["make", "-C", CLONE, "play"],
+                          home="/root") as game:
+                started = time.monotonic()
+                game.start().find_window(timeout=MAKE_PLAY_TIMEOUT)
+                print(f"the window appeared {time.monotonic() - started:.0f} s after make play "
+                      "started", file=sys.stderr)
+                game_screens.start_to_menu(game)
+                # The game's Quit status is no failure of make play.
+                self.assertEqual(quit_from_menu(game), 0)
+                self.assertNotIn("make: ***", game.output())
+                self.assertEqual(game.messages(), [])
+
+
+def changed_since(moment, allowed, ignored):
+    """Paths under the root (mounts and `ignored` left out) whose entry changed at or after
+    `moment`, other than `allowed` and what lies under it."""
+    mount_table = Path("/proc/self/mountinfo").read_text().splitlines()
+    mounts = {Path(line.split()[4]) for line in mount_table}
+    changed = []
+    for folder, subfolders, files in os.walk(ROOT):
+        folder = Path(folder)
+        subfolders[:] = [name for name in subfolders if folder / name not in mounts
+                         and folder / name not in ignored and folder / name != allowed]
+        for path in [folder, *(folder / name for name in files)]:
+            if path.lstat().st_ctime >= moment and path not in allowed.parents:
+                changed.append(inside(path))
+    return sorted(set(changed))
+
+
+class Package(unittest.TestCase):
+    """An ordinary user's first games with the installed package: the launcher prepares the
+    player's folder, a score entered in one game is there in the next, and nothing is written
+    anywhere else."""
+
+    def test_an_ordinary_user_plays_in_their_own_folder_and_keeps_their_scores(self):
+        home = f"/home/{PLAYER}"
+        user_dir = ROOT / home.lstrip("/") / ".local/share/void-sentinel"
+        scores = user_dir / "highscores.sco"
+        accounts = (ROOT / "etc/passwd").read_text().splitlines()
+        uid = next(int(line.split(":")[2]) for line in accounts if line.startswith(f"{PLAYER}:"))
+        folder = harness_folder()
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        moment = time.time()
+
+        def game(journey):
+            return RootGame(display, f"stock-package-{journey}", folder, ["void-sentinel"],
+                            home=home, user=PLAYER)
+
+        with harness.Display() as display:
+            with game("first-start") as first:
+                game_screens.start_to_menu(first)
+                self.assertEqual(quit_from_menu(first), QUIT_STATUS)
+                self.assertEqual(first.messages(), [])
+            for name in SHARED_NAMES:
+                self.assertEqual(os.readlink(user_dir / name), f"{DATA}/{name}")
+            blank = ROOT / DATA.lstrip("/") / "highscores.sco"
+            self.assertEqual(scores.read_bytes(), blank.read_bytes())
+            self.assertEqual((scores.stat().st_uid, user_dir.stat().st_uid), (uid, uid))
+
+            # A table that even 0 points beat: ending a new game at once enters a score.
+            beaten = [(f"Old{i}", -10 * i) for i in range(1, 11)]
+            scores.write_bytes(harness.scores_text(beaten).encode())
+            with game("score-entry") as second:
+                game_screens.start_to_menu(second)
+                second.tap("Return")
+                second.wait_for("play", lambda shot: not game_screens.shows_menu(shot))
+                second.tap("Escape")
+                second.wait_for("the name entry", game_screens.shows_name_entry, keep="entry")
+                second.type_text("Player")
+                second.tap("Return")
+                second.wait_for("the table", game_screens.shows_table)
+                second.tap(game_screens.ANY_KEY)
+                self.assertEqual(second.wait_exit(), ESCAPE_STATUS)
+            entered = harness.scores_text([("Player", 0)] + beaten[:9]).encode()
+            self.assertEqual(scores.read_bytes(), entered)
+            self.assertEqual(scores.stat().st_uid, uid)
+
+            with game("second-start") as third:
+                game_screens.start_to_menu(third)
+                game_screens.move_cursor(third, "Down", game_screens.HIGH_SCORES)
+                third.tap("Return")
+                shot = third.wait_for("the table", game_screens.shows_table, keep="table")
+                self.assertEqual(game_screens.table_rows(shot)[0], ("Player", "0"))
+                third.tap(game_screens.ANY_KEY)
+                self.assertEqual(quit_from_menu(third), QUIT_STATUS)
+            self.assertEqual(scores.read_bytes(), entered)
+
+        self.assertEqual(changed_since(moment, user_dir, {folder}), [])
+
+
+if __name__ == "__main__":
+    unittest.main()
