@@ -113,6 +113,13 @@ TEST_F(Hits, EnemyTouchingTheShipHitsItOrDiesOnTheShield)
     place_enemy(0, 145.0, 175.0);
     check_enemy_contact(0, sounds);
     EXPECT_EQ(player_hit, 0);
+
+    // The enemy update tests every enemy below y 150, the highest that can touch at 170.
+    reset_play_state();
+    place_enemy(0, 160.0, 170.0);
+    enemies[0].pattern = 0; // stays where it is
+    move_enemies(sounds);
+    EXPECT_EQ(player_hit, 1);
 }
 
 TEST_F(Hits, ContactComesBeforeABulletHitInTheSameTick)

@@ -52,8 +52,9 @@ TEST(MenuCursor, UpThenDownAndFullCirclesReturnToTheSameItem)
     }
 }
 
-// Every entry of the held-key state counts; with none down the waits end at once.
-TEST(HeldKeys, AnyKeyDownIsSeen)
+// Every entry of the held-key state counts; with none down the waits end at once, and a key
+// held on, repeating into the typed keys, is waited out with its repeats dropped.
+TEST(HeldKeys, AnyKeyDownIsSeenAndWaitedOutWithItsRepeats)
 {
     for (int scancode : {int(KEY_A), int(KEY_ESC), int(KEY_CAPSLOCK), KEY_MAX - 1}) {
         key[scancode] = 1;
@@ -62,6 +63,12 @@ TEST(HeldKeys, AnyKeyDownIsSeen)
     }
     EXPECT_FALSE(any_key_held());
     wait_for_all_keys_released();
+
+    play_script({{10, {KEY_ESC}}, {40, {KEY_ESC}, {KEY_ESC, KEY_ESC}}, {10, {}}});
+    wait_for_all_keys_released();
+    EXPECT_GE(script_clock(), 50);
+    EXPECT_FALSE(keypressed());
+    end_script();
 }
 
 // A working directory holding an empty first level, and the state a finished
@@ -185,17 +192,23 @@ protected:
         NewGameReset::TearDown();
     }
 
-    // A game over with this score, then the menu's New Game; the name box takes `name`.
+    // A frame of play hit on the last life, with this score: the game over, then the menu's
+    // New Game; the name box takes `name`.
     void lose_last_life(int score, const std::string &name)
     {
         lives = 0;
         player_hit = 1;
         total_points = score;
         level_points = 5000; // lost with the life: never offered to the table
+        enemy_count = 1;     // one enemy still to come: the level is not over
+        enemies[0].done = 0;
         play_script({{10, {}}, {200, {}, {KEY_SPACE}}, {50, {KEY_ENTER}}, {20, {}},
                      {50, {KEY_ENTER}}},
                     name);
-        player_death(backgrounds, sprites, sounds, music);
+        GameResources game = {create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT), sprites, backgrounds,
+                              sounds, music};
+        run_frame(game);
+        destroy_bitmap(game.buffer);
     }
 
     DATAFILE *backgrounds = nullptr, *sprites = nullptr, *sounds = nullptr, *music = nullptr;

@@ -11,6 +11,8 @@ equivalent cannot change behaviour and are left out of the rates.
     tools/mutants/mutants.py --journeys      then the journeys on the fast tiers' survivors
     tools/mutants/mutants.py --only render   mutants whose file or text holds "render"
     tools/mutants/mutants.py --list          the catalogue's counts, nothing run
+    tools/mutants/mutants.py --ref COMMIT    against an older commit's tests, for a before and
+                                             after; mutants whose text it lacks are left out
 """
 import argparse
 import collections
@@ -31,6 +33,9 @@ CATALOGUE = HERE / "catalogue.txt"
 # display carry the e2e label as well and wait for the journeys.
 FAST_TIERS = ["unit", "tools", "hardening", "soak"]
 TEST_TIMEOUT_S = 120  # a mutant that hangs a blocking screen is killed by the timeout
+# The programs the fast tiers run; the journeys need the game itself as well.
+FAST_PROGRAMS = ["unit-tests", "hardening-tests", "soak", "save_loop", "level_checker", "pilot"]
+GAME_PROGRAMS = ["void-sentinel"]
 
 
 class Mutant:
@@ -110,8 +115,11 @@ def run(command, cwd, timeout=None, quiet=True):
     return result.returncode, result.stdout or ""
 
 
-def build(build_dir, jobs):
-    code, output = run(["cmake", "--build", str(build_dir), "-j", str(jobs)], build_dir)
+def build(build_dir, jobs, targets=None):
+    command = ["cmake", "--build", str(build_dir), "-j", str(jobs)]
+    if targets:
+        command += ["--target"] + targets
+    code, output = run(command, build_dir)
     return code == 0, output
 
 
@@ -132,11 +140,15 @@ def first_failure(build_dir, labels, exclude):
     return None
 
 
-def prepare(scratch, jobs):
-    """A clone of the committed tree, configured with its tests and built once."""
+def prepare(scratch, jobs, ref):
+    """A clone of the committed tree (or of ref), configured with its tests and built once."""
     print(f"scratch clone in {scratch}", flush=True)
     run(["git", "clone", "-q", str(SOURCE), str(scratch / "tree")], scratch)
     tree = scratch / "tree"
+    if ref:
+        code, output = run(["git", "checkout", "-q", ref], tree)
+        if code != 0:
+            sys.exit(f"cannot check out {ref}:\n{output}")
     build_dir = tree / "build"
     code, output = run(["cmake", "-S", str(tree), "-B", str(build_dir),
                         "-DCMAKE_BUILD_TYPE=RelWithDebInfo", "-DBUILD_TESTING=ON"], tree)
@@ -148,12 +160,12 @@ def prepare(scratch, jobs):
     return tree, build_dir
 
 
-def try_mutant(m, tree, build_dir, jobs, labels, exclude):
+def try_mutant(m, tree, build_dir, jobs, labels, exclude, targets):
     file = tree / m.path
     original = file.read_text()
     file.write_text(original.replace(m.text(m.original), m.text(m.replacement), 1))
     try:
-        ok, output = build(build_dir, jobs)
+        ok, output = build(build_dir, jobs, targets)
         if not ok:
             return "stillborn", output[-2000:]
         failure = first_failure(build_dir, labels, exclude)
@@ -195,6 +207,7 @@ def main():
     parser.add_argument("--list", action="store_true", help="count the catalogue and stop")
     parser.add_argument("--keep", action="store_true", help="keep the scratch clone")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
+    parser.add_argument("--ref", help="run against this commit's tree and tests instead")
     args = parser.parse_args()
 
     mutants = read_catalogue(CATALOGUE)
@@ -211,7 +224,12 @@ def main():
     scratch = pathlib.Path(tempfile.mkdtemp(prefix="vs-mutants-"))
     started = time.monotonic()
     try:
-        tree, build_dir = prepare(scratch, args.jobs)
+        tree, build_dir = prepare(scratch, args.jobs, args.ref)
+        if args.ref:
+            missing = {id(m) for m in mutants if check_catalogue([m], tree)}
+            if missing:
+                print(f"{len(missing)} mutants left out: {args.ref} lacks their text")
+            mutants = [m for m in mutants if id(m) not in missing]
         baseline = first_failure(build_dir, FAST_TIERS, "e2e")
         if baseline:
             sys.exit(f"the unchanged tree fails {baseline}: fix that first")
@@ -220,7 +238,8 @@ def main():
             if m.equivalent:
                 m.outcome = "equivalent"
                 continue
-            m.outcome, m.killer = try_mutant(m, tree, build_dir, args.jobs, FAST_TIERS, "e2e")
+            m.outcome, m.killer = try_mutant(m, tree, build_dir, args.jobs, FAST_TIERS, "e2e",
+                                             FAST_PROGRAMS)
             if m.outcome == "stillborn":
                 stillborn.append(m)
             print(f"{m.outcome:>9}  {m.describe()}" + (f"  [{m.killer}]" if m.outcome == "killed"
@@ -234,7 +253,8 @@ def main():
         if args.journeys and survivors:
             print("\nthe journeys on the survivors", flush=True)
             for m in survivors:
-                m.outcome, m.killer = try_mutant(m, tree, build_dir, args.jobs, ["e2e"], "")
+                m.outcome, m.killer = try_mutant(m, tree, build_dir, args.jobs, ["e2e"], "",
+                                                 FAST_PROGRAMS + GAME_PROGRAMS)
                 print(f"{m.outcome:>9}  {m.describe()}" + (f"  [{m.killer}]"
                                                           if m.outcome == "killed" else ""),
                       flush=True)
