@@ -51,13 +51,19 @@ static void follow_script()
     }
 }
 
-extern "C" void __wrap_rest(unsigned int ms);
+// Time passes by the game's pauses, its looks for typed keys and its frames shown.
+static void pass_time(int ms)
+{
+    clock_ms += ms;
+    if (active)
+        follow_script();
+}
 
 // A look for a typed key is a moment of the game's clock, as a pass of a busy poll is.
 static int scripted_keypressed()
 {
     key_polls++;
-    __wrap_rest(0);
+    pass_time(1);
     return !typed_keys.empty();
 }
 
@@ -124,9 +130,18 @@ extern "C" {
 void __wrap_rest(unsigned int ms)
 {
     rests[ms]++;
-    clock_ms += ms > 0 ? static_cast<int>(ms) : 1;
-    if (active)
-        follow_script();
+    pass_time(ms > 0 ? static_cast<int>(ms) : 1);
+}
+
+// A frame shown on the screen is a moment of the game's clock too.
+void __real_blit(BITMAP *source, BITMAP *dest, int source_x, int source_y, int dest_x, int dest_y,
+                 int width, int height);
+void __wrap_blit(BITMAP *source, BITMAP *dest, int source_x, int source_y, int dest_x, int dest_y,
+                 int width, int height)
+{
+    __real_blit(source, dest, source_x, source_y, dest_x, dest_y, width, height);
+    if (dest == screen)
+        pass_time(1);
 }
 
 int __wrap_play_sample(const SAMPLE *sample, int volume, int pan, int, int)

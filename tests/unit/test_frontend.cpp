@@ -271,18 +271,42 @@ TEST_F(ScriptedScreens, AGameOverEntersTheScoreThenTheMenuStartsTheNextGame)
     EXPECT_EQ(high_names[2], "Empty");
 }
 
+// The intro's clock: a second's pause, the card's 255 frames in, a second shown, 255 frames
+// out; then the second half.
+const int CARD_SHOWN = 1000 + 255;
+const int SECOND_HALF = CARD_SHOWN + 1000 + 255;
+
 // A key typed while the opening card shows is dropped and the slide runs its whole way; one
-// typed during the second half cuts it short at once.
+// typed during the backdrop's fade is seen there, not after its 255 frames, and cuts it short.
 TEST_F(ScriptedScreens, OnlyTheIntrosSecondHalfCanBeCutShort)
 {
-    play_script({{1000, {}}, {100, {}, {KEY_SPACE}}});
+    play_script({{CARD_SHOWN + 500, {}}, {100, {}, {KEY_SPACE}}});
     intro_sequence(sounds, music, backgrounds);
     EXPECT_GT(key_polls, 10000);
     EXPECT_EQ(sound_log, (std::vector<std::string>{"sample 1", "tune 1"}));
 
-    play_script({{2100, {}}, {100, {}, {KEY_SPACE}}});
+    play_script({{SECOND_HALF + 10, {}}, {100, {}, {KEY_SPACE}}});
     intro_sequence(sounds, music, backgrounds);
-    EXPECT_LT(key_polls, 200);
+    EXPECT_GE(key_polls, 4);
+    EXPECT_LT(key_polls, 20);
+
+    // The black tint stays for the lit explosions of play: a lit picture at 255 is black.
+    BITMAP *white = create_bitmap(1, 1), *lit = create_bitmap(1, 1);
+    clear_to_color(white, makecol(255, 255, 255));
+    clear_bitmap(lit);
+    draw_lit_sprite(lit, white, 0, 0, 255);
+    EXPECT_EQ(getpixel(lit, 0, 0), makecol(0, 0, 0));
+    destroy_bitmap(white);
+    destroy_bitmap(lit);
+}
+
+TEST_F(ScriptedScreens, TheCreditsTakeSixKeysThenGiveTheTitleTuneBack)
+{
+    std::vector<Stretch> script(7, {2000, {}, {KEY_SPACE}});
+    play_script(script);
+    show_credits(backgrounds, music);
+    EXPECT_EQ(script_clock() / 2000, 5) << "the sixth key, typed in the sixth stretch, ends them";
+    EXPECT_EQ(sound_log, (std::vector<std::string>{"stop", "tune 0", "stop", "tune 3"}));
 }
 
 // The whole run: the intro cut short, New Game, Escape at once and nothing to offer the table.
@@ -290,7 +314,7 @@ TEST_F(ScriptedScreens, TheInGameTuneStartsWhenTheFirstGameBegins)
 {
     GameResources game = {create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT), sprites, backgrounds,
                           sounds, music};
-    play_script({{2100, {}}, {100, {}, {KEY_SPACE}}, {100, {}}, {100, {KEY_ENTER}},
+    play_script({{SECOND_HALF + 10, {}}, {400, {}, {KEY_SPACE}}, {100, {KEY_ENTER}},
                  {300, {KEY_ESC}}});
     run_game(game);
     destroy_bitmap(game.buffer);

@@ -180,7 +180,7 @@ TEST_F(Drawing, ExplosionIsDrawnOnlyForInactiveEnemiesAndSinks)
     enemies[0].active = 1; // an active enemy shows itself, never its explosion
     clear_bitmap(buffer);
     draw_enemies(buffer, sprites);
-    EXPECT_EQ(getpixel(buffer, 40, 50), picture_colour(enemies[0].sprite));
+    EXPECT_EQ(getpixel(buffer, 40, 60), picture_colour(enemies[0].sprite));
 
     enemies[0].active = 0;
     explosion_timer[0] = 0;
@@ -201,6 +201,7 @@ TEST_F(Drawing, FrameDrawsItsLayersInOrderAndShowsTheBuffer)
     shield_on = 1;
     shield_timer = 6;
     bullets[0] = Shot{101, 1, 101.0};
+    bullets[START_MAX_BULLETS] = Shot{200, 1, 50.0}; // a slot not in use is never drawn
     enemy_shots[0] = Shot{102, 1, 102.0};
     enemy_count = 1;
     enemies[0] = Enemy{103.0, 103.0, 1, 0, 3, 5, 0, 0, 0};
@@ -229,6 +230,8 @@ TEST_F(Drawing, FrameDrawsItsLayersInOrderAndShowsTheBuffer)
         else
             shield_on = 0;
     }
+    EXPECT_EQ(getpixel(screen, 115, 115), picture_colour(SPR_SHIP)) << "the ship at its place";
+    EXPECT_EQ(far_row_at(55), 55) << "no bullet from a slot not in use";
     destroy_bitmap(screen);
     screen = game_screen;
 }
