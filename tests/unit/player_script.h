@@ -39,10 +39,12 @@ void watch_datafiles(DATAFILE *sounds, DATAFILE *music);
 extern std::vector<std::string> sound_log;
 extern int last_sample_volume, last_sample_pan, last_tune_loop;
 
-// The name box as the game opened it: its place, size, colours, limit and first text.
+// The name box as the game opened it: its place, size, colours, limit and first text, and
+// whether a key was still held or waiting to be read then.
 struct NameBox {
     int opened = 0;
     int x, y, w, h, fg, bg, flags, d1;
     std::string text_at_open;
+    bool keys_at_open = false;
 };
 extern NameBox name_box;

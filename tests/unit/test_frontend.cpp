@@ -202,8 +202,10 @@ protected:
         level_points = 5000; // lost with the life: never offered to the table
         enemy_count = 1;     // one enemy still to come: the level is not over
         enemies[0].done = 0;
-        play_script({{10, {}}, {200, {}, {KEY_SPACE}}, {50, {KEY_ENTER}}, {20, {}},
-                     {50, {KEY_ENTER}}},
+        // Fire and Escape held from play, then a key for the table, Enter for the game-over
+        // picture and, once let go, Enter for New Game.
+        play_script({{10, {KEY_SPACE, KEY_ESC}, {KEY_ESC}}, {10, {}}, {200, {}, {KEY_SPACE}},
+                     {50, {KEY_ENTER}}, {20, {}}, {50, {KEY_ENTER}}},
                     name);
         GameResources game = {create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT), sprites, backgrounds,
                               sounds, music};
@@ -250,6 +252,7 @@ TEST_F(ScriptedScreens, AGameOverEntersTheScoreThenTheMenuStartsTheNextGame)
 {
     lose_last_life(700, "ACE");
     EXPECT_EQ(name_box.opened, 1);
+    EXPECT_FALSE(name_box.keys_at_open) << "the box opens once the keys of play are let go";
     EXPECT_EQ(high_names[0], "ACE");
     EXPECT_EQ(high_scores[0], 700);
     EXPECT_EQ(sound_log, (std::vector<std::string>{"sample 0", "stop", "tune 3"}));
@@ -298,6 +301,15 @@ TEST_F(ScriptedScreens, OnlyTheIntrosSecondHalfCanBeCutShort)
     EXPECT_EQ(getpixel(lit, 0, 0), makecol(0, 0, 0));
     destroy_bitmap(white);
     destroy_bitmap(lit);
+}
+
+TEST_F(ScriptedScreens, TheTableShownIsTheFileAsItIsNow)
+{
+    std::ofstream("highscores.sco", std::ios::binary) << "ZED 900\n";
+    play_script({{10, {}, {KEY_SPACE}}});
+    show_high_scores();
+    EXPECT_EQ(high_names[0], "ZED");
+    EXPECT_EQ(high_names[1], "Empty");
 }
 
 TEST_F(ScriptedScreens, TheCreditsTakeSixKeysThenGiveTheTitleTuneBack)
