@@ -174,8 +174,15 @@ TEST_F(LevelFilesDeathTest, MissingOrRefusedFilesEndTheGame)
             },
             ::testing::ExitedWithCode(1), "Level not found!")
             << name;
-    write("levels/bad.qlv", "1 a b 0 1 13 0");
-    EXPECT_EXIT(load_level("levels\\bad.qlv"), ::testing::ExitedWithCode(1), "");
+    // The message names the file as it is, a "%" in its name included.
+    write("levels/100%s.qlv", "1 a b 0 1 13 0");
+    EXPECT_EXIT(
+        {
+            std::fflush(stdout);
+            dup2(2, 1);
+            load_level("levels\\100%s.qlv");
+        },
+        ::testing::ExitedWithCode(1), "Level file levels/100%s.qlv cannot be played:\nenemy entry 1: pattern 13 is outside 1 to 12");
 }
 
 } // namespace
