@@ -231,7 +231,7 @@ TEST_F(Drawing, FrameDrawsItsLayersInOrderAndShowsTheBuffer)
             shield_on = 0;
     }
     EXPECT_EQ(getpixel(screen, 115, 115), picture_colour(SPR_SHIP)) << "the ship at its place";
-    EXPECT_EQ(far_row_at(55), 55) << "no bullet from a slot not in use";
+    EXPECT_EQ(getpixel(screen, 204, 55), 55 + 1) << "no bullet from a slot not in use";
     destroy_bitmap(screen);
     screen = game_screen;
 }
