@@ -4,7 +4,7 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 # What playing needs from the build: the game, its datafiles and the staged run folder.
 PLAY_TARGETS := void-sentinel datafiles stage_data
 
-.PHONY: play test build configure deps-play deps-test deps-deb bench curve screenshots deb clean
+.PHONY: play test build configure deps-play deps-test deps-deb bench curve mutants screenshots deb clean
 
 # Configured without tests unless this build folder already has them (make test turned them on).
 play: deps-play
@@ -24,6 +24,11 @@ bench: deps-test build
 # The campaign's difficulty, level by level, as the autopilot plays it; also redraws its plot.
 curve: deps-test build
 	nice $(BUILD)/tools/pilot --svg docs/levels-curve.svg $(BUILD)/run
+
+# Plants each catalogued bug in a scratch clone of the committed tree and asks the fast tests,
+# then the journeys on what survives them: the kill rate per folder and the survivors.
+mutants: deps-test
+	python3 tools/mutants/mutants.py --journeys
 
 screenshots: deps-test build
 	python3 tests/e2e/gallery.py $(BUILD)/run docs/screenshots

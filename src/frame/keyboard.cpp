@@ -13,6 +13,17 @@ bool any_key_held()
     return false;
 }
 
+void pause_between_polls()
+{
+    rest(0);
+}
+
+void wait_for_key(int scancode)
+{
+    while (!key[scancode])
+        pause_between_polls();
+}
+
 // Pauses between looks only while the key is down, so nothing waits when no key is held.
 void wait_for_key_release(int scancode)
 {

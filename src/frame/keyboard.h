@@ -4,6 +4,13 @@
 // Whether any key of Allegro's held-key state is down.
 bool any_key_held();
 
+// Gives other programs a moment on every pass of a screen that polls the held keys.
+void pause_between_polls();
+
+// Waits until the key is held. The poll wants it down, not new: a key still held from an
+// earlier screen passes at once.
+void wait_for_key(int scancode);
+
 // Waits until the key is no longer held.
 void wait_for_key_release(int scancode);
 

@@ -1,10 +1,15 @@
-// The fixed-rate main loop: 60 Hz ticks, then once-per-frame work.
+// The fixed-rate main loop (60 Hz ticks, then once-per-frame work) and the run around it.
 #include "frame/loop.h"
 
+#include "frame/audio.h"
 #include "frame/entries.h"
 #include "frame/state.h"
+#include "frontend/frontend.h"
+#include "highscores/highscores.h"
 #include "levels/levels.h"
 #include "play/play.h"
+
+static const int SETTLE_MS = 100; // the pause around the final score screens
 
 void tick()
 {
@@ -68,4 +73,28 @@ void main_loop(const GameResources &game)
 {
     while (!key[KEY_ESC])
         run_frame(game);
+}
+
+// The banked score is offered to the table when play ends with Escape, with a pause and the
+// typed keys dropped on either side.
+static void offer_final_score()
+{
+    clear_keybuf();
+    rest(SETTLE_MS);
+    offer_high_score(total_points);
+    clear_keybuf();
+    rest(SETTLE_MS);
+}
+
+// The in-game tune starts once, here: after a game over the title tune plays on into the next.
+void run_game(const GameResources &game)
+{
+    intro_sequence(game.sounds, game.music, game.backgrounds);
+    reset_starting_state();
+    load_high_scores();
+    warn_if_high_scores_unsaveable();
+    title_menu(game.backgrounds, game.music);
+    play_tune(game.music, MUS_GAME);
+    main_loop(game);
+    offer_final_score();
 }

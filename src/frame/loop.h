@@ -1,4 +1,4 @@
-// The fixed-rate main loop: 60 Hz ticks, then once-per-frame work.
+// The fixed-rate main loop (60 Hz ticks, then once-per-frame work) and the run around it.
 #pragma once
 
 #include <allegro.h>
@@ -27,3 +27,8 @@ void run_frame(const GameResources &game);
 
 // Runs frames until Escape is held as a frame begins.
 void main_loop(const GameResources &game);
+
+// Everything main runs between loading the datafiles and unloading them: the intro, the
+// starting state and the score table, the title menu, the in-game tune, the main loop, and
+// the banked score offered to the table at the end.
+void run_game(const GameResources &game);

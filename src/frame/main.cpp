@@ -1,13 +1,10 @@
-// Void Sentinel: start-up, the main loop and shutdown.
-#include "frame/audio.h"
+// Void Sentinel: start-up, loading, the run of the game and shutdown.
 #include "frame/datafiles.h"
 #include "frame/entries.h"
 #include "frame/fatal.h"
 #include "frame/loop.h"
 #include "frame/signals.h"
 #include "frame/state.h"
-#include "frontend/frontend.h"
-#include "highscores/highscores.h"
 #include "play/play.h"
 
 #include <allegro.h>
@@ -16,7 +13,6 @@
 
 static const char GAME_TITLE[] = "Void Sentinel";
 static const int TICKS_PER_SECOND = 60;
-static const int SETTLE_MS = 100; // a pause around the score screens, with the typed keys dropped
 
 // Everything before the intro: Allegro, the timer, sound, the screen and the
 // back buffer. Failures the game cannot play through are fatal.
@@ -41,16 +37,6 @@ static BITMAP *start_allegro(const char *program)
     return buffer;
 }
 
-// The banked score is offered to the table when play ends with Escape.
-static void offer_final_score()
-{
-    clear_keybuf();
-    rest(SETTLE_MS);
-    offer_high_score(total_points);
-    clear_keybuf();
-    rest(SETTLE_MS);
-}
-
 int main(int, char **argv)
 {
     GameResources game;
@@ -63,16 +49,8 @@ int main(int, char **argv)
     prepare_play_pictures(game.sprites,
                           static_cast<BITMAP *>(game.backgrounds[BG_NEAR_LAYER].dat));
 
-    intro_sequence(game.sounds, game.music, game.backgrounds);
-    reset_starting_state();
-    load_high_scores();
-    warn_if_high_scores_unsaveable();
-    title_menu(game.backgrounds, game.music);
-    play_tune(game.music, MUS_GAME);
+    run_game(game);
 
-    main_loop(game);
-
-    offer_final_score();
     release_play_pictures();
     destroy_bitmap(game.buffer);
     unload_datafile(game.sprites);

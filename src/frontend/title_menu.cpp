@@ -135,6 +135,7 @@ void title_menu(DATAFILE *backgrounds, DATAFILE *music)
             cursor = menu_cursor_down(cursor);
         }
         draw_menu(work, title, cursor);
+        pause_between_polls();
     }
 
     destroy_bitmap(work);

@@ -3,6 +3,7 @@
 
 #include "frame/entries.h"
 #include "frame/fatal.h"
+#include "frame/keyboard.h"
 #include "frame/state.h"
 #include "frame/text.h"
 #include "levels/levels.h"
@@ -171,13 +172,6 @@ static void show_screen(BITMAP *work)
     blit(work, screen, 0, 0, 0, 0, SCREEN_WIDTH, SCREEN_HEIGHT);
 }
 
-// The waits poll for a key that is down, so a key still held from before passes at once.
-static void wait_for_enter()
-{
-    while (!key[KEY_ENTER]) {
-    }
-}
-
 static void show_message(BITMAP *work, DATAFILE *backgrounds, const char *message)
 {
     int white = makecol(WHITE.red, WHITE.green, WHITE.blue);
@@ -185,7 +179,7 @@ static void show_message(BITMAP *work, DATAFILE *backgrounds, const char *messag
     draw_text(work, 0, MESSAGE_ROW, white, "%s", message);
     draw_text(work, 0, CONTINUE_ROW, white, "%s", CONTINUE_TEXT);
     show_screen(work);
-    wait_for_enter();
+    wait_for_key(KEY_ENTER);
 }
 
 // One digit key held: a pause, then the purchase or its refusal.
@@ -203,6 +197,7 @@ static void handle_shop_key(BITMAP *work, DATAFILE *backgrounds, int item)
 static void run_shop(BITMAP *work, DATAFILE *backgrounds)
 {
     while (!key[KEY_LEAVE_SHOP]) {
+        pause_between_polls();
         start_screen(work, backgrounds);
         draw_lines(work, SHOP_LINES, SHOP_LINE_COUNT);
         show_screen(work);
@@ -230,7 +225,7 @@ void level_complete(DATAFILE *backgrounds)
     show_screen(work);
 
     // Enter is tested first, so with both keys held the shop is skipped.
-    for (;;) {
+    for (;; pause_between_polls()) {
         if (key[KEY_ENTER])
             break;
         if (key[KEY_B]) {

@@ -1,6 +1,7 @@
 // A hit on the ship: the explosion and lives screen of a lost life, or the game over.
 #include "frame/audio.h"
 #include "frame/entries.h"
+#include "frame/keyboard.h"
 #include "frame/state.h"
 #include "frame/text.h"
 #include "frontend/frontend.h"
@@ -39,13 +40,6 @@ void reset_after_lost_life()
         reset_bullet(slot);
 }
 
-static void wait_for_enter()
-{
-    // A key still held from an earlier screen passes this at once: the poll wants it down, not new.
-    while (!key[KEY_ENTER]) {
-    }
-}
-
 static void show_picture(DATAFILE *backgrounds, int entry)
 {
     clear_bitmap(screen);
@@ -76,7 +70,7 @@ static void lose_life(DATAFILE *backgrounds, DATAFILE *sprites, DATAFILE *sounds
     show_picture(backgrounds, BG_LIVES);
     draw_text(screen, NUMBERS_X, LIVES_ROW, white, "%d", lives);
     draw_text(screen, NUMBERS_X, LEVEL_ROW, white, "%d", level_number);
-    wait_for_enter();
+    wait_for_key(KEY_ENTER);
 
     reset_after_lost_life();
     load_level(this_level_file);
@@ -91,7 +85,7 @@ static void game_over(DATAFILE *backgrounds, DATAFILE *music)
     clear_keybuf();
     rest(GAME_OVER_PAUSE_MS);
     show_picture(backgrounds, BG_GAME_OVER);
-    wait_for_enter();
+    wait_for_key(KEY_ENTER);
     title_menu(backgrounds, music);
 }
 

@@ -110,10 +110,15 @@ protected:
 
 } // namespace
 
-TEST_F(CatalogueCheck, FullSetsPassAndExtraEntriesDoNotMatter)
+TEST_F(CatalogueCheck, FullSetsPassAndExtraEntriesDoNotMatterUnlessDamaged)
 {
     data = catalogued_pictures(SPRITES_CATALOGUE, 2);
     EXPECT_EQ(check_datafile(data, SPRITES_CATALOGUE), "");
+    std::vector<ObjectFacts> objects(SPRITES_COUNT + 1);
+    for (int i = 0; i < SPRITES_COUNT; i++)
+        objects[i] = {DAT_BITMAP, 16, sprite_size(i).width, sprite_size(i).height, ""};
+    objects.back().damage = "is a damaged sound";
+    EXPECT_EQ(check_objects(objects, SPRITES_CATALOGUE), "entry 14 is a damaged sound");
     free_test_datafile(data);
     data = catalogued_pictures(BACKGROUNDS_CATALOGUE);
     EXPECT_EQ(check_datafile(data, BACKGROUNDS_CATALOGUE), "");
@@ -254,6 +259,7 @@ TEST(ObjectBytes, EachKindIsReadOnlyWhenItsBytesFitWhatTheyState)
         {"32-bit picture with alpha", DAT_BITMAP, picture(-32, 2, 2, 16), ""},
         {"depth 7", DAT_BITMAP, picture(7, 16, 16, 512), "is a picture of depth 7, which no picture has"},
         {"a pixel short", DAT_BITMAP, picture(16, 16, 16, 511), "is a damaged picture: 16x16 pixels in 517 bytes"},
+        {"a byte over", DAT_BITMAP, picture(16, 16, 16, 513), "is a damaged picture: 16x16 pixels in 519 bytes"},
         {"16-bit sound", DAT_SAMPLE, sound(16, 22050, 100, 200), ""},
         {"8-bit stereo sound", DAT_SAMPLE, sound(-8, 11025, 100, 200), ""},
         {"stereo data for mono", DAT_SAMPLE, sound(-16, 22050, 100, 200),
@@ -336,15 +342,26 @@ TEST_F(DamagedFiles, GarbledLayoutsAndMissingFilesAreRefused)
          magic + one + "BMP " + std::string("\0\0\0\x20\xff\xff\xff\xf0", 8) + "xyz"},
         {"object packed on its own, which cannot be checked before loading",
          magic + one + "DATA" + std::string("\0\0\0\x03\xff\xff\xff\xfd", 8) + "xyz"},
+        {"another magic", "ALX." + one + "DATA" + std::string(8, '\0')},
+        {"negative property size",
+         magic + one + "prop" + "NAME" + std::string("\xff\xff\xff\xff", 4) + "DATA" +
+             std::string(8, '\0')},
     };
     for (const auto &[what, bytes] : cases)
         EXPECT_FALSE(walks_whole(write_packed("garbled.dat", bytes))) << what;
     EXPECT_FALSE(walks_whole(write("plain.dat", magic + one + "DATA" + std::string(8, '\0'))))
         << "Allegro reads only packed datafiles";
     EXPECT_FALSE(walks_whole(folder + "/absent.dat"));
-    // The same walk takes a file whose last object holds no bytes for whole.
+    // The same walk takes a file whose last object holds no bytes for whole, and one whose
+    // object is typed as the end of the file too, but marks that object as damaged.
     EXPECT_TRUE(walks_whole(
         write_packed("empty object.dat", magic + one + "DATA" + std::string(8, '\0'))));
+    std::vector<ObjectFacts> objects;
+    ASSERT_TRUE(scan_datafile(
+        write_packed("end.dat", magic + one + std::string("\xff\xff\xff\xff", 4) +
+                                    std::string(8, '\0')).c_str(),
+        objects));
+    EXPECT_EQ(objects.at(0).damage, "is marked as the end of the file");
 }
 
 // Each damaged copy of a datafile ends the load with its message and status 1; the copies

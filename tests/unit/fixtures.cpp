@@ -1,5 +1,6 @@
 // Stand-in pictures and sounds, and a known game state, for tests without a display.
 #include "fixtures.h"
+#include "player_script.h"
 
 #include "frame/entries.h"
 #include "frame/state.h"
@@ -47,6 +48,17 @@ DATAFILE *make_sound_datafile(int count)
     return data;
 }
 
+DATAFILE *make_tune_datafile(int count)
+{
+    DATAFILE *data = new DATAFILE[count + 1]();
+    for (int i = 0; i < count; i++) {
+        data[i].dat = new MIDI();
+        data[i].type = DAT_MIDI;
+    }
+    data[count].type = DAT_END;
+    return data;
+}
+
 void free_test_datafile(DATAFILE *data)
 {
     for (int i = 0; data[i].type != DAT_END; i++) {
@@ -54,6 +66,8 @@ void free_test_datafile(DATAFILE *data)
             destroy_bitmap(static_cast<BITMAP *>(data[i].dat));
         else if (data[i].type == DAT_SAMPLE)
             destroy_sample(static_cast<SAMPLE *>(data[i].dat));
+        else if (data[i].type == DAT_MIDI)
+            delete static_cast<MIDI *>(data[i].dat);
     }
     delete[] data;
 }
@@ -98,6 +112,8 @@ void PlayTest::SetUp()
     reset_play_state();
     sprites = make_picture_datafile(SPRITES_COUNT);
     sounds = make_sound_datafile(SOUNDS_COUNT);
+    watch_datafiles(sounds, nullptr);
+    sound_log.clear();
 }
 
 void PlayTest::TearDown()

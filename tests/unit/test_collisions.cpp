@@ -1,5 +1,6 @@
 // Hit tests: box edges, the shield, scoring and the order within a tick.
 #include "fixtures.h"
+#include "player_script.h"
 
 #include "frame/loop.h"
 #include "frame/state.h"
@@ -11,6 +12,7 @@ namespace {
 
 class Hits : public PlayTest {
 protected:
+
     void place_enemy(int index, double x, double y, int active = 1)
     {
         enemy_count = std::max(enemy_count, index + 1);
@@ -25,16 +27,19 @@ TEST_F(Hits, BulletHitsOnlyStrictlyInsideTheBox)
         {100, 58.0, false}, {116, 58.0, false}, {101, 58.0, true}, {115, 58.0, true},
         {108, 50.0, false}, {108, 66.0, false}, {108, 51.0, true}, {108, 65.0, true},
     };
+    const int last = START_MAX_BULLETS - 1; // the last slot in use hits like any other
     for (const Case &c : cases) {
         reset_play_state();
+        sound_log.clear();
         place_enemy(0, 100.0, 50.0);
-        bullets[0] = Shot{c.bx, 1, c.by};
+        bullets[last] = Shot{c.bx, 1, c.by};
         check_bullet_hits(sounds);
         EXPECT_EQ(enemies[0].done, c.hit ? 1 : 0) << c.bx << "," << c.by;
         EXPECT_EQ(level_points, c.hit ? 10 : 0);
+        EXPECT_EQ(sound_log, std::vector<std::string>(c.hit ? 1 : 0, "sample 0"));
         if (c.hit) {
-            EXPECT_EQ(bullets[0].active, 0);
-            EXPECT_EQ(bullets[0].x, PARKED_X);
+            EXPECT_EQ(bullets[last].active, 0);
+            EXPECT_EQ(bullets[last].x, PARKED_X);
             EXPECT_EQ(explosion_timer[0], 30);
             EXPECT_EQ(enemies[0].x, 100.0) << "a destroyed enemy stays where it was hit";
         }
@@ -82,6 +87,7 @@ TEST_F(Hits, TwoShotsInTheShipAreBothConsumedInOneTick)
     EXPECT_EQ(player_hit, 1);
     EXPECT_EQ(enemy_shots[3].active, 0);
     EXPECT_EQ(enemy_shots[9].active, 0);
+    EXPECT_EQ(sound_log, (std::vector<std::string>{"sample 0", "sample 0"}));
 }
 
 TEST_F(Hits, EnemyTouchingTheShipHitsItOrDiesOnTheShield)
@@ -91,6 +97,7 @@ TEST_F(Hits, EnemyTouchingTheShipHitsItOrDiesOnTheShield)
     EXPECT_EQ(player_hit, 1);
     EXPECT_EQ(enemies[0].active, 1) << "without the shield the enemy flies on";
     EXPECT_EQ(level_points, 0);
+    EXPECT_TRUE(sound_log.empty()) << "the death handling plays the ship's explosion";
 
     player_hit = 0;
     shield_on = 1;
@@ -99,12 +106,20 @@ TEST_F(Hits, EnemyTouchingTheShipHitsItOrDiesOnTheShield)
     EXPECT_EQ(enemies[0].done, 1);
     EXPECT_EQ(level_points, 10);
     EXPECT_EQ(explosion_timer[0], 30);
+    EXPECT_EQ(sound_log, std::vector<std::string>{"sample 0"});
 
     // Corners 15 apart do not touch.
     reset_play_state();
     place_enemy(0, 145.0, 175.0);
     check_enemy_contact(0, sounds);
     EXPECT_EQ(player_hit, 0);
+
+    // The enemy update tests every enemy below y 150, the highest that can touch at 170.
+    reset_play_state();
+    place_enemy(0, 160.0, 170.0);
+    enemies[0].pattern = 0; // stays where it is
+    move_enemies(sounds);
+    EXPECT_EQ(player_hit, 1);
 }
 
 TEST_F(Hits, ContactComesBeforeABulletHitInTheSameTick)

@@ -1,6 +1,7 @@
 // Enemy flight: entry corners, the twelve patterns, exits, spawn gaps and shots.
 #include "fixtures.h"
 
+#include "frame/entries.h"
 #include "frame/loop.h"
 #include "frame/state.h"
 #include "play/play.h"
@@ -160,6 +161,30 @@ TEST_F(Enemies, DelayZeroSpawnsInTheVeryNextFrameWithoutATick)
     EXPECT_EQ(enemies[2].active, 1);
 }
 
+// A frame runs every tick counted since the last one, then spawns once: an enemy due after
+// 40 ticks comes in the frame that catches up on them, with its moves already made.
+TEST_F(Enemies, AFrameCatchesUpOnEveryPendingTickThenSpawns)
+{
+    DATAFILE *backgrounds = make_picture_datafile(BACKGROUNDS_COUNT, SCREEN_WIDTH, SCREEN_HEIGHT);
+    GameResources game = {create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT), sprites, backgrounds,
+                          sounds, nullptr};
+    BITMAP *game_screen = screen;
+    screen = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
+    enemy_count = 2;
+    enemies[0] = Enemy{500.0, 0.0, 0, 0, 0, 5, 0, 0, 0};
+    enemies[1] = Enemy{500.0, 0.0, 0, 60, 0, 5, 0, 0, 0};
+    run_frame(game); // the first enemy, at once
+    tick_count = 40;
+    run_frame(game);
+    EXPECT_EQ(tick_count, 0);
+    EXPECT_EQ(next_enemy, 2);
+    EXPECT_EQ(enemies[0].y, 40.0);
+    for (BITMAP *bitmap : {game.buffer, screen})
+        destroy_bitmap(bitmap);
+    screen = game_screen;
+    free_test_datafile(backgrounds);
+}
+
 TEST_F(Enemies, ShotsFallFromTheEnemysMiddleAndAreRecycled)
 {
     Enemy &enemy = spawn_one(5);
@@ -180,6 +205,30 @@ TEST_F(Enemies, ShotsFallFromTheEnemysMiddleAndAreRecycled)
     recycle_enemy_shots();
     EXPECT_EQ(enemy_shots[0].active, 0);
     EXPECT_EQ(enemy_shots[0].x, PARKED_X);
+}
+
+// An enemy in play fires when its draw of 0 to 499 is 25, and only while its shot slot is free.
+TEST_F(Enemies, FiresOnOneDrawInFiveHundredWithItsShotSlotFree)
+{
+    Enemy &enemy = spawn_one(5);
+    int fired = 0;
+    for (unsigned seed = 0; seed < 5000; seed++) {
+        srand(seed);
+        bool fires = rand() % 500 == 25;
+        srand(seed);
+        reset_enemy_shot(0);
+        enemy_fire(0);
+        ASSERT_EQ(enemy_shots[0].active == 1, fires) << "seed " << seed;
+        if (!fires)
+            continue;
+        fired++;
+        enemy_shots[0] = Shot{48, 1, 120.0}; // still falling: the same draw fires nothing
+        srand(seed);
+        enemy_fire(0);
+        EXPECT_EQ(enemy_shots[0].y, 120.0) << "seed " << seed;
+    }
+    EXPECT_GT(fired, 0);
+    EXPECT_EQ(enemy.active, 1);
 }
 
 TEST_F(Enemies, EveryRecordDrawsEveryTickButOnlyActiveOnesFire)

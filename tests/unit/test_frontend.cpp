@@ -1,16 +1,22 @@
 // The title menu's cursor wrapping, held keys between screens, the reset of the run that
-// "New Game" makes, and the intro's fades.
+// "New Game" makes, the intro's fades, and the menu and the end of a game played by a
+// scripted player.
 #include "fixtures.h"
-
 #include "frame/keyboard.h"
+#include "frame/loop.h"
+#include "frame/entries.h"
 #include "frame/state.h"
 #include "frontend/frontend.h"
+#include "highscores/highscores.h"
+#include "levels/levels.h"
+#include "player_script.h"
 
 #include <filesystem>
 #include <fstream>
 #include <allegro.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 namespace fs = std::filesystem;
 
@@ -46,8 +52,9 @@ TEST(MenuCursor, UpThenDownAndFullCirclesReturnToTheSameItem)
     }
 }
 
-// Every entry of the held-key state counts; with none down the waits end at once.
-TEST(HeldKeys, AnyKeyDownIsSeen)
+// Every entry of the held-key state counts; with none down the waits end at once, and a key
+// held on, repeating into the typed keys, is waited out with its repeats dropped.
+TEST(HeldKeys, AnyKeyDownIsSeenAndWaitedOutWithItsRepeats)
 {
     for (int scancode : {int(KEY_A), int(KEY_ESC), int(KEY_CAPSLOCK), KEY_MAX - 1}) {
         key[scancode] = 1;
@@ -56,6 +63,12 @@ TEST(HeldKeys, AnyKeyDownIsSeen)
     }
     EXPECT_FALSE(any_key_held());
     wait_for_all_keys_released();
+
+    play_script({{10, {KEY_ESC}}, {40, {KEY_ESC}, {KEY_ESC, KEY_ESC}}, {10, {}}});
+    wait_for_all_keys_released();
+    EXPECT_GE(script_clock(), 50);
+    EXPECT_FALSE(keypressed());
+    end_script();
 }
 
 // A working directory holding an empty first level, and the state a finished
@@ -136,6 +149,192 @@ TEST_F(NewGameReset, KeepsWhatTheLastGameLeftInShieldsClockBulletsAndExplosions)
     EXPECT_EQ(bullets[6].x, PARKED_X);
     EXPECT_EQ(explosion_timer[0], 0);
     EXPECT_EQ(explosion_timer[5], 17);
+}
+
+// ---- The menu and the end of a game, played by a scripted player ----------------------
+
+namespace {
+
+// The game's folder with a first level and a blank table, stand-in pictures and tunes, and a
+// memory bitmap for the screen.
+class ScriptedScreens : public NewGameReset {
+protected:
+    void SetUp() override
+    {
+        NewGameReset::SetUp();
+        std::ofstream table("highscores.sco", std::ios::binary);
+        for (int i = 0; i < 10; ++i)
+            table << "Empty\n0\n";
+        table.close();
+        load_high_scores();
+        backgrounds = make_picture_datafile(BACKGROUNDS_COUNT, SCREEN_WIDTH, SCREEN_HEIGHT);
+        sprites = make_picture_datafile(SPRITES_COUNT);
+        sounds = make_sound_datafile(SOUNDS_COUNT);
+        music = make_tune_datafile(MUSIC_COUNT);
+        watch_datafiles(sounds, music);
+        saved_screen = screen;
+        screen = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
+        // SCREEN_W and SCREEN_H, which the screens place their text and the name box by,
+        // come from the graphics driver.
+        screen_size.w = SCREEN_WIDTH;
+        screen_size.h = SCREEN_HEIGHT;
+        gfx_driver = &screen_size;
+    }
+
+    void TearDown() override
+    {
+        end_script();
+        gfx_driver = nullptr;
+        destroy_bitmap(screen);
+        screen = saved_screen;
+        for (DATAFILE *data : {backgrounds, sprites, sounds, music})
+            free_test_datafile(data);
+        NewGameReset::TearDown();
+    }
+
+    // A frame of play hit on the last life, with this score: the game over, then the menu's
+    // New Game; the name box takes `name`.
+    void lose_last_life(int score, const std::string &name)
+    {
+        lives = 0;
+        player_hit = 1;
+        total_points = score;
+        level_points = 5000; // lost with the life: never offered to the table
+        enemy_count = 1;     // one enemy still to come: the level is not over
+        enemies[0].done = 0;
+        // Fire and Escape held from play, then a key for the table, Enter for the game-over
+        // picture and, once let go, Enter for New Game.
+        play_script({{10, {KEY_SPACE, KEY_ESC}, {KEY_ESC}}, {10, {}}, {200, {}, {KEY_SPACE}},
+                     {50, {KEY_ENTER}}, {20, {}}, {50, {KEY_ENTER}}},
+                    name);
+        GameResources game = {create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT), sprites, backgrounds,
+                              sounds, music};
+        run_frame(game);
+        destroy_bitmap(game.buffer);
+    }
+
+    DATAFILE *backgrounds = nullptr, *sprites = nullptr, *sounds = nullptr, *music = nullptr;
+    BITMAP *saved_screen = nullptr;
+    GFX_DRIVER screen_size = {};
+};
+
+} // namespace
+
+// The Enter that brought the menu up is let go before it counts; Down held for 150 ms moves
+// twice; the credits take six keys and give the title tune back.
+TEST_F(ScriptedScreens, TheMenuWaitsForEnterRepeatsHeldArrowsAndPlaysTheTitleTuneAfterTheCredits)
+{
+    std::vector<Stretch> script = {{50, {KEY_ENTER}}, {10, {}}, {150, {KEY_DOWN}}, {100, {}},
+                                   {50, {KEY_ENTER}}, {1000, {}}};
+    for (int slide = 0; slide < 6; ++slide)
+        script.push_back({2000, {}, {KEY_SPACE}});
+    script.insert(script.end(), {{150, {KEY_UP}}, {10, {}}, {100, {KEY_ENTER}}});
+    play_script(script);
+
+    title_menu(backgrounds, music);
+
+    EXPECT_EQ(sound_log, (std::vector<std::string>{"stop", "tune 3", "stop", "tune 0", "stop",
+                                                    "tune 3"}));
+    EXPECT_EQ(last_tune_loop, -1);
+    EXPECT_EQ(lives, 5); // New Game, reached by Up twice from Credits
+    EXPECT_EQ(total_points, 0);
+}
+
+TEST_F(ScriptedScreens, QuitEndsTheGameWithStatusOne)
+{
+    play_script({{50, {KEY_UP}}, {100, {KEY_ENTER}}});
+    EXPECT_EXIT(title_menu(backgrounds, music), ::testing::ExitedWithCode(1), "");
+}
+
+// A score that ranks first is offered on total_points alone, and the name box opens clear,
+// where the game puts it; the title tune then plays on into the next game.
+TEST_F(ScriptedScreens, AGameOverEntersTheScoreThenTheMenuStartsTheNextGame)
+{
+    lose_last_life(700, "ACE");
+    EXPECT_EQ(name_box.opened, 1);
+    EXPECT_FALSE(name_box.keys_at_open) << "the box opens once the keys of play are let go";
+    EXPECT_EQ(high_names[0], "ACE");
+    EXPECT_EQ(high_scores[0], 700);
+    EXPECT_EQ(sound_log, (std::vector<std::string>{"sample 0", "stop", "tune 3"}));
+    EXPECT_EQ(lives, 5);
+    EXPECT_EQ(total_points, 0);
+
+    lose_last_life(600, "BOB");
+    const NameBox expected_box = {1, 100, 100, 100, 25, 4684, 5498, D_EXIT, 12, ""};
+    EXPECT_EQ(std::tie(name_box.opened, name_box.x, name_box.y, name_box.w, name_box.h,
+                       name_box.fg, name_box.bg, name_box.flags, name_box.d1,
+                       name_box.text_at_open),
+              std::tie(expected_box.opened, expected_box.x, expected_box.y, expected_box.w,
+                       expected_box.h, expected_box.fg, expected_box.bg, expected_box.flags,
+                       expected_box.d1, expected_box.text_at_open));
+    EXPECT_EQ(high_names[1], "BOB");
+
+    lose_last_life(0, "NOBODY"); // 5000 level points, but nothing banked
+    EXPECT_EQ(name_box.opened, 0);
+    EXPECT_EQ(high_names[2], "Empty");
+}
+
+// The intro's clock: a second's pause, the card's 255 frames in, a second shown, 255 frames
+// out; then the second half.
+const int CARD_SHOWN = 1000 + 255;
+const int SECOND_HALF = CARD_SHOWN + 1000 + 255;
+
+// A key typed while the opening card shows is dropped and the slide runs its whole way; one
+// typed during the backdrop's fade is seen there, not after its 255 frames, and cuts it short.
+TEST_F(ScriptedScreens, OnlyTheIntrosSecondHalfCanBeCutShort)
+{
+    play_script({{CARD_SHOWN + 500, {}}, {100, {}, {KEY_SPACE}}});
+    intro_sequence(sounds, music, backgrounds);
+    EXPECT_GT(key_polls, 10000);
+    EXPECT_EQ(sound_log, (std::vector<std::string>{"sample 1", "tune 1"}));
+
+    play_script({{SECOND_HALF + 10, {}}, {100, {}, {KEY_SPACE}}});
+    intro_sequence(sounds, music, backgrounds);
+    EXPECT_GE(key_polls, 4);
+    EXPECT_LT(key_polls, 20);
+
+    // The black tint stays for the lit explosions of play: a lit picture at 255 is black.
+    BITMAP *white = create_bitmap(1, 1), *lit = create_bitmap(1, 1);
+    clear_to_color(white, makecol(255, 255, 255));
+    clear_bitmap(lit);
+    draw_lit_sprite(lit, white, 0, 0, 255);
+    EXPECT_EQ(getpixel(lit, 0, 0), makecol(0, 0, 0));
+    destroy_bitmap(white);
+    destroy_bitmap(lit);
+}
+
+TEST_F(ScriptedScreens, TheTableShownIsTheFileAsItIsNow)
+{
+    std::ofstream("highscores.sco", std::ios::binary) << "ZED 900\n";
+    play_script({{10, {}, {KEY_SPACE}}});
+    show_high_scores();
+    EXPECT_EQ(high_names[0], "ZED");
+    EXPECT_EQ(high_names[1], "Empty");
+}
+
+TEST_F(ScriptedScreens, TheCreditsTakeSixKeysThenGiveTheTitleTuneBack)
+{
+    std::vector<Stretch> script(7, {2000, {}, {KEY_SPACE}});
+    play_script(script);
+    show_credits(backgrounds, music);
+    EXPECT_EQ(script_clock() / 2000, 5) << "the sixth key, typed in the sixth stretch, ends them";
+    EXPECT_EQ(sound_log, (std::vector<std::string>{"stop", "tune 0", "stop", "tune 3"}));
+}
+
+// The whole run: the intro cut short, New Game, Escape at once and nothing to offer the table.
+TEST_F(ScriptedScreens, TheInGameTuneStartsWhenTheFirstGameBegins)
+{
+    GameResources game = {create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT), sprites, backgrounds,
+                          sounds, music};
+    play_script({{SECOND_HALF + 10, {}}, {400, {}, {KEY_SPACE}}, {100, {KEY_ENTER}},
+                 {300, {KEY_ESC}}});
+    testing::internal::CaptureStdout(); // where a message box goes without a display
+    run_game(game);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "no warning for a table that saves";
+    destroy_bitmap(game.buffer);
+    EXPECT_EQ(sound_log,
+              (std::vector<std::string>{"sample 1", "tune 1", "stop", "tune 3", "tune 2"}));
+    EXPECT_EQ(name_box.opened, 0);
 }
 
 // The intro's fades, drawn lit only at each new light step, against a lit drawing every

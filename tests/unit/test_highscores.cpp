@@ -549,6 +549,10 @@ TEST_F(HighScoreFile, AStartUpCheckNamesWhatWouldStopASave)
 
     std::filesystem::permissions(HIGH_SCORE_FILE, std::filesystem::perms(0444));
     EXPECT_EQ(find_high_score_save_problem(), "highscores.sco: it is read-only");
+
+    std::filesystem::remove(HIGH_SCORE_FILE);
+    ASSERT_EQ(mkfifo(HIGH_SCORE_FILE, 0644), 0);
+    EXPECT_EQ(find_high_score_save_problem(), "highscores.sco: it is not a regular file");
 }
 
 // ---- The screens' parts that need no display ----------------------------------------

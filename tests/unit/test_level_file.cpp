@@ -51,6 +51,7 @@ TEST_F(LevelFiles, LoadSetsTheLevelsStartingState)
 {
     write("levels/a.qlv", TWO_ENEMIES);
     enemies[0].heading = 1;
+    enemies[1] = Enemy{40.0, 60.0, 1, 0, 0, 5, 0, 0, 1}; // flying and done in the last level
     spawn_countdown = 7.5;
     explosion_timer[0] = 0;
     player_x = 20.0;
@@ -67,6 +68,8 @@ TEST_F(LevelFiles, LoadSetsTheLevelsStartingState)
     EXPECT_EQ(enemies[1].extra, -3);
     EXPECT_EQ(enemies[1].x, 500.0);
     EXPECT_EQ(enemies[1].y, 0.0);
+    EXPECT_EQ(enemies[1].active, 0);
+    EXPECT_EQ(enemies[1].done, 0);
     EXPECT_EQ(enemy_shots[5].active, 0);
     EXPECT_EQ(enemy_shots[5].x, 0);
     EXPECT_EQ(enemy_shots[5].y, 0.0);
@@ -171,8 +174,15 @@ TEST_F(LevelFilesDeathTest, MissingOrRefusedFilesEndTheGame)
             },
             ::testing::ExitedWithCode(1), "Level not found!")
             << name;
-    write("levels/bad.qlv", "1 a b 0 1 13 0");
-    EXPECT_EXIT(load_level("levels\\bad.qlv"), ::testing::ExitedWithCode(1), "");
+    // The message names the file as it is, a "%" in its name included.
+    write("levels/100%s.qlv", "1 a b 0 1 13 0");
+    EXPECT_EXIT(
+        {
+            std::fflush(stdout);
+            dup2(2, 1);
+            load_level("levels\\100%s.qlv");
+        },
+        ::testing::ExitedWithCode(1), "Level file levels/100%s.qlv cannot be played:\nenemy entry 1: pattern 13 is outside 1 to 12");
 }
 
 } // namespace

@@ -1,10 +1,12 @@
 // The ship's controls, firing rhythm, bullet flight and shield timing.
 #include "fixtures.h"
+#include "player_script.h"
 
 #include "frame/loop.h"
 #include "frame/state.h"
 #include "play/play.h"
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -34,6 +36,28 @@ TEST_F(Ship, HeldFireShootsEveryFireDelayFromAlternateGuns)
     ASSERT_EQ(fire_ticks.size(), 5u);
     EXPECT_EQ(fire_ticks, (std::vector<int>{0, 15, 30, 45, 63}));
     EXPECT_EQ(fire_x, (std::vector<int>{161, 174, 161, 174, 161}));
+    EXPECT_EQ(sound_log, std::vector<std::string>(5, "sample 4"));
+    EXPECT_EQ(last_sample_volume, 255); // full volume, centred
+    EXPECT_EQ(last_sample_pan, 128);
+}
+
+TEST_F(Ship, StartUpPutsTheShipShieldAndBulletsInPlace)
+{
+    shields_left = 9;
+    shield_on = 1;
+    shield_timer = 40;
+    shield_length = 260;
+    bullets[3].active = 1;
+    explosion_timer[249] = 12;
+    reset_starting_state();
+    EXPECT_EQ(player_x, 150.0);
+    EXPECT_EQ(player_y, 184.0);
+    EXPECT_EQ(shields_left, 3);
+    EXPECT_EQ(shield_on, 0);
+    EXPECT_EQ(shield_timer, -1);
+    EXPECT_EQ(shield_length, 100);
+    EXPECT_EQ(bullets[3].active, 0);
+    EXPECT_EQ(explosion_timer[249], -1);
 }
 
 TEST_F(Ship, FireDelayZeroOrOneFiresEveryTickWhileSlotsAreFree)
@@ -108,13 +132,16 @@ TEST_F(Ship, ShieldRaisesOnceAndNotWithoutCharges)
     EXPECT_EQ(shield_timer, 99); // raised at 100, counted down in the same tick
     one_tick(sounds);
     EXPECT_EQ(shields_left, 2) << "holding the key while the shield is up does nothing";
+    EXPECT_EQ(sound_log, std::vector<std::string>{"sample 3"});
 
     reset_play_state();
     shields_left = 0;
     key[KEY_LCONTROL] = 1;
+    sound_log.clear();
     one_tick(sounds);
     EXPECT_EQ(shield_on, 0);
     EXPECT_EQ(shield_timer, -1);
+    EXPECT_TRUE(sound_log.empty());
 }
 
 TEST_F(Ship, ShieldProtectsUntilTheFrameThatLowersIt)
@@ -134,10 +161,16 @@ TEST_F(Ship, ShieldProtectsUntilTheFrameThatLowersIt)
     EXPECT_EQ(player_hit, 0);
     EXPECT_EQ(enemy_shots[7].active, 1) << "a shot passes through the shield and flies on";
 
-    // The frame lowers it: without any screen, draw only what draw_frame draws into the buffer.
-    draw_shield(buffer, sprites, sounds);
+    // The frame lowers it, with its sound.
+    BITMAP *game_screen = screen;
+    screen = create_bitmap(320, 200);
+    sound_log.clear();
+    draw_frame(int(player_x), int(player_y), buffer, layer, layer, sprites, sounds);
+    destroy_bitmap(screen);
+    screen = game_screen;
     EXPECT_EQ(shield_on, 0);
     EXPECT_EQ(shield_timer, -1);
+    EXPECT_EQ(sound_log, std::vector<std::string>{"sample 2"});
     enemy_shots[8] = Shot{int(player_x) + 8, 1, player_y + 4};
     one_tick(sounds);
     EXPECT_EQ(player_hit, 1);

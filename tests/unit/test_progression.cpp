@@ -7,6 +7,7 @@
 #include <string>
 
 #include "fixtures.h"
+#include "player_script.h"
 #include "frame/entries.h"
 #include "frame/state.h"
 #include "frame/text.h"
@@ -346,8 +347,7 @@ protected:
 
     void TearDown() override
     {
-        for (int k = 0; k < KEY_MAX; k++)
-            key[k] = 0;
+        end_script();
         destroy_bitmap(screen);
         screen = saved_screen;
         free_test_datafile(backgrounds);
@@ -382,8 +382,13 @@ protected:
         BITMAP *picture = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
         blit(static_cast<BITMAP *>(backgrounds[entry].dat), picture, 0, 0, 0, 0, SCREEN_WIDTH,
              SCREEN_HEIGHT);
-        set_text_transparent();
         return picture;
+    }
+
+    // Text as the screens must show it: Allegro's font over the picture, with no background.
+    static void write(BITMAP *picture, int x, int y, int colour, const char *text)
+    {
+        textout_ex(picture, font, text, x, y, colour, -1);
     }
 
     // Compares the screen with the expected picture and names the first row that differs.
@@ -423,14 +428,14 @@ TEST_F(ProgressionScreens, TheTallyBanksThePointsLoadsTheNextLevelAndShowsItsEig
 
     int white = makecol(255, 255, 255), blue = makecol(0, 0, 255);
     BITMAP *expected = expected_picture(BG_BACKDROP);
-    draw_text(expected, 0, 0, makecol(255, 0, 255), "Points          :  120");
-    draw_text(expected, 0, 15, blue, "Total Points    :+ 300");
-    draw_text(expected, 0, 30, makecol(255, 0, 0), "               ---------");
-    draw_text(expected, 0, 45, blue, "Total Points    : 420");
-    draw_text(expected, 0, 100, white, "Level 3 Ready! Hit [enter] to");
-    draw_text(expected, 0, 110, white, "proceed to level 3!");
-    draw_text(expected, 0, 140, white, "Hit [b] to purchase items ");
-    draw_text(expected, 0, 150, white, "with your points!");
+    write(expected, 0, 0, makecol(255, 0, 255), "Points          :  120");
+    write(expected, 0, 15, blue, "Total Points    :+ 300");
+    write(expected, 0, 30, makecol(255, 0, 0), "               ---------");
+    write(expected, 0, 45, blue, "Total Points    : 420");
+    write(expected, 0, 100, white, "Level 3 Ready! Hit [enter] to");
+    write(expected, 0, 110, white, "proceed to level 3!");
+    write(expected, 0, 140, white, "Hit [b] to purchase items ");
+    write(expected, 0, 150, white, "with your points!");
     expect_screen(expected);
     destroy_bitmap(expected);
 }
@@ -476,9 +481,14 @@ TEST_F(ProgressionScreens, ALostLifeShowsTheLivesBeforeTheLossAndRestartsTheLeve
     player_x = 40.0;
     next_enemy = 1;
     set_trans_blender(0, 0, 0, 100); // the fading stages are lit: in the game the intro sets this
+    watch_datafiles(sounds, nullptr);
+    play_script({{1000, {KEY_ENTER}}});
 
     player_death(backgrounds, sprites, sounds, nullptr);
 
+    // The explosion's 30 stages 5 ms apart, and its sound before and after them.
+    EXPECT_EQ(rests[5], 30);
+    EXPECT_EQ(sound_log, (std::vector<std::string>{"sample 0", "sample 0"}));
     EXPECT_EQ(lives, 1);
     EXPECT_EQ(level_points, 0);
     EXPECT_EQ(total_points, 500);
@@ -493,8 +503,67 @@ TEST_F(ProgressionScreens, ALostLifeShowsTheLivesBeforeTheLossAndRestartsTheLeve
 
     int white = makecol(255, 255, 255);
     BITMAP *expected = expected_picture(BG_LIVES);
-    draw_text(expected, 160, 65, white, "2");
-    draw_text(expected, 160, 165, white, "4");
+    write(expected, 160, 65, white, "2");
+    write(expected, 160, 165, white, "4");
     expect_screen(expected);
     destroy_bitmap(expected);
+}
+
+// ---- The screens played by a scripted player --------------------------------------
+
+namespace {
+
+// The pause before the tally, then a shop visit: B, the digit held for a moment, Enter on
+// the message, then 6.
+const Stretch BEFORE_TALLY = {100, {}};
+
+std::vector<Stretch> visit_shop(int digit)
+{
+    return {BEFORE_TALLY, {10, {KEY_B}}, {50, {digit}}, {50, {}}, {150, {KEY_ENTER}}, {50, {KEY_6}}};
+}
+
+} // namespace
+
+TEST_F(ProgressionScreens, EachDigitBuysItsItemInTheShopAndSixLeaves)
+{
+    struct Row { int digit; int *value; int after; int cost; };
+    const Row rows[] = {{KEY_1, &max_bullets, 5, 500},    {KEY_2, &fire_delay, 13, 1000},
+                        {KEY_3, &shields_left, 4, 500},   {KEY_4, &shield_length, 120, 1000},
+                        {KEY_5, &lives, 6, 5000}};
+    for (const Row &row : rows) {
+        reset_play_state();
+        set_level_names("first.qlv", "second.qlv");
+        total_points = 6000;
+        play_script(visit_shop(row.digit));
+        check_level_complete(backgrounds);
+        EXPECT_EQ(*row.value, row.after) << "digit " << row.digit - KEY_0;
+        EXPECT_EQ(total_points, 6000 - row.cost) << "digit " << row.digit - KEY_0;
+        EXPECT_EQ(level_number, 2);
+    }
+}
+
+// Digits held together are all handled in one pass, a digit still held buys again, and 6
+// counts only as a pass begins, not while a message waits for Enter.
+TEST_F(ProgressionScreens, TheShopHandlesEveryHeldDigitEachPassAndSixOnlyAtItsTop)
+{
+    total_points = 20000;
+    play_script({BEFORE_TALLY, {10, {KEY_B}}, {150, {KEY_1, KEY_3, KEY_ENTER}}, {20, {}},
+                 {60, {KEY_2}}, {60, {KEY_6}}, {50, {KEY_ENTER}}, {250, {KEY_4, KEY_ENTER}},
+                 {100, {KEY_6, KEY_ENTER}}});
+    check_level_complete(backgrounds);
+
+    EXPECT_EQ(max_bullets, 5);
+    EXPECT_EQ(shields_left, 4);
+    EXPECT_EQ(fire_delay, 15);              // 2 and 6 came while item 3's message waited
+    EXPECT_EQ(shield_length, 100 + 3 * 20); // 4 held through three passes
+    EXPECT_EQ(total_points, 20000 - 500 - 500 - 3 * 1000);
+}
+
+TEST_F(ProgressionScreens, EnterIsTestedBeforeBOnTheTally)
+{
+    total_points = 6000;
+    play_script({{200, {KEY_ENTER, KEY_B, KEY_1}}});
+    check_level_complete(backgrounds);
+    EXPECT_EQ(total_points, 6000);
+    EXPECT_EQ(max_bullets, 4);
 }

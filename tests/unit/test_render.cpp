@@ -1,4 +1,4 @@
-// The play screen: wrapped layers, scroll cycles and the explosion stages.
+// The play screen: wrapped layers, scroll cycles, the explosion stages and the frame's order.
 #include "fixtures.h"
 
 #include "frame/entries.h"
@@ -180,7 +180,7 @@ TEST_F(Drawing, ExplosionIsDrawnOnlyForInactiveEnemiesAndSinks)
     enemies[0].active = 1; // an active enemy shows itself, never its explosion
     clear_bitmap(buffer);
     draw_enemies(buffer, sprites);
-    EXPECT_EQ(getpixel(buffer, 40, 50), picture_colour(enemies[0].sprite));
+    EXPECT_EQ(getpixel(buffer, 40, 60), picture_colour(enemies[0].sprite));
 
     enemies[0].active = 0;
     explosion_timer[0] = 0;
@@ -190,3 +190,48 @@ TEST_F(Drawing, ExplosionIsDrawnOnlyForInactiveEnemiesAndSinks)
 }
 
 } // namespace
+
+// Each step of the frame draws over the ones before it: layers, ship, shield (white at 75),
+// bullets, enemy shots, enemies. Stand-ins at one spot are taken away from the top down.
+TEST_F(Drawing, FrameDrawsItsLayersInOrderAndShowsTheBuffer)
+{
+    BITMAP *game_screen = screen;
+    screen = create_bitmap(320, 200);
+    player_x = player_y = 100.0; // the shield is drawn around the ship's place in the state
+    shield_on = 1;
+    shield_timer = 6;
+    bullets[0] = Shot{101, 1, 101.0};
+    bullets[START_MAX_BULLETS] = Shot{200, 1, 50.0}; // a slot not in use is never drawn
+    enemy_shots[0] = Shot{102, 1, 102.0};
+    enemy_count = 1;
+    enemies[0] = Enemy{103.0, 103.0, 1, 0, 3, 5, 0, 0, 0};
+
+    BITMAP *blend = create_bitmap(16, 16);
+    clear_to_color(blend, picture_colour(SPR_SHIP));
+    set_trans_blender(0, 0, 0, 255); // whatever the game set last, the shield sets its own
+    set_trans_blender(255, 255, 255, 75);
+    draw_trans_sprite(blend, static_cast<BITMAP *>(sprites[SPR_SHIELD_EVEN].dat), 0, 0);
+    const int shielded_ship = getpixel(blend, 0, 0);
+    destroy_bitmap(blend);
+
+    const int expected[] = {picture_colour(3), picture_colour(SPR_ENEMY_SHOT),
+                            picture_colour(SPR_BULLET), shielded_ship, picture_colour(SPR_SHIP)};
+    for (int colour : expected) {
+        set_trans_blender(0, 0, 0, 100);
+        draw_frame(100, 100, buffer, far, near, sprites, sounds);
+        EXPECT_EQ(getpixel(screen, 104, 104), colour);
+        EXPECT_EQ(far_row_at(150), 150) << "the far layer under the rest";
+        if (enemies[0].active)
+            enemies[0].active = 0;
+        else if (enemy_shots[0].active)
+            enemy_shots[0].active = 0;
+        else if (bullets[0].active)
+            bullets[0].active = 0;
+        else
+            shield_on = 0;
+    }
+    EXPECT_EQ(getpixel(screen, 115, 115), picture_colour(SPR_SHIP)) << "the ship at its place";
+    EXPECT_EQ(getpixel(screen, 204, 55), 55 + 1) << "no bullet from a slot not in use";
+    destroy_bitmap(screen);
+    screen = game_screen;
+}
