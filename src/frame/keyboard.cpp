@@ -4,6 +4,7 @@
 #include <allegro.h>
 
 static const int RELEASE_POLL_MS = 5; // how often a held key is looked at again
+static const int POLL_PAUSE_MS = 1;   // a menu pass sleeps this long: a yield alone kept a core busy
 
 bool any_key_held()
 {
@@ -15,7 +16,7 @@ bool any_key_held()
 
 void pause_between_polls()
 {
-    rest(0);
+    rest(1);
 }
 
 void wait_for_key(int scancode)

@@ -4,7 +4,8 @@
 // Whether any key of Allegro's held-key state is down.
 bool any_key_held();
 
-// Gives other programs a moment on every pass of a screen that polls the held keys.
+// Sleeps a millisecond on every pass of a screen that polls the held keys, so that a menu
+// left open does not keep the processor busy.
 void pause_between_polls();
 
 // Waits until the key is held. The poll wants it down, not new: a key still held from an
