@@ -2,7 +2,6 @@
 import time
 
 import harness
-import game_screens as gs
 import progress_screens as ps
 
 FATAL_STATUS = 1
@@ -17,19 +16,10 @@ class FatalLevels(harness.JourneyTest):
         self.assertEqual(game.wait_exit(), FATAL_STATUS)
         self.assertEqual(game.messages(), [message])
 
-    def start_new_game(self, game):
-        """Enter on "New Game", pressed again only if the menu stayed and the game runs on."""
-        gs.start_to_menu(game)
-        try:
-            game.press("Return", "the menu left", ps.left_menu)
-        except harness.JourneyError:
-            if game.running():
-                raise
-
     def test_next_level_missing_after_a_cleared_level(self):
         with self.game() as game:
             game.write_level("level1.qlv", "levels\\level1.qlv", "levels\\gone.qlv", ps.EMPTY)
-            self.start_new_game(game)
+            ps.start_new_game(game)
             # The next level is loaded before the tally reaches the screen: it never shows.
             deadline = time.monotonic() + harness.DEFAULT_TIMEOUT
             while game.running() and time.monotonic() < deadline:
@@ -40,7 +30,7 @@ class FatalLevels(harness.JourneyTest):
     def test_restart_file_missing_after_a_death(self):
         with self.game() as game:
             game.write_level("level1.qlv", "levels\\gone.qlv", "levels\\level1.qlv", ps.KILLER)
-            self.start_new_game(game)
+            ps.start_new_game(game)
             ps.wait_lives(game, ps.START_LIVES, 1, keep="lives-before-missing-restart")
             self.assertEqual(game.press_to_exit("Return"), FATAL_STATUS)
             self.assertEqual(game.messages(), [LEVEL_MISSING])
@@ -49,7 +39,7 @@ class FatalLevels(harness.JourneyTest):
         with self.game() as game:
             game.write_level("level1.qlv", "levels\\level1.qlv", "levels\\level1.qlv",
                              [(0, 0, 10, 0), (30, 1, 13, 0)])
-            self.start_new_game(game)
+            ps.start_new_game(game)
             self.assert_fatal(game, REFUSED.format(
                 "levels/level1.qlv", "enemy entry 2: pattern 13 is outside 1 to 12"))
 
@@ -59,7 +49,7 @@ class FatalLevels(harness.JourneyTest):
             # Three enemies announced, one written: the second entry has no delay.
             game.path("levels/level2.qlv").write_text(
                 "3\nlevels\\level2.qlv levels\\level2.qlv\n0 0 10 0\n")
-            self.start_new_game(game)
+            ps.start_new_game(game)
             self.assert_fatal(game, REFUSED.format(
                 "levels/level2.qlv", "enemy entry 2: the delay is missing or not a whole number"))
 
@@ -68,7 +58,7 @@ class FatalLevels(harness.JourneyTest):
             game.write_level("level1.qlv", "levels\\restart.qlv", "levels\\level1.qlv", ps.KILLER)
             game.write_level("restart.qlv", "levels\\restart.qlv", "levels\\level1.qlv",
                              [(0, 14, 10, 0)])
-            self.start_new_game(game)
+            ps.start_new_game(game)
             ps.wait_lives(game, ps.START_LIVES, 1)
             self.assertEqual(game.press_to_exit("Return"), FATAL_STATUS)
             self.assertEqual(game.messages(), [REFUSED.format(

@@ -40,6 +40,22 @@ static uint32_t read_length(const unsigned char *&at, const unsigned char *end)
     }
 }
 
+// Steps over a sysex or a song position or select, which the patch scan and the player skip
+// alike. False for any other event.
+static bool skip_system_message(int event, const unsigned char *&at, const unsigned char *end)
+{
+    switch (event) {
+    case 0xF0: case 0xF7: {
+        uint32_t length = read_length(at, end);
+        at += length;
+        return true;
+    }
+    case 0xF2: at += 2; return true;
+    case 0xF3: at += 1; return true;
+    default: return false;
+    }
+}
+
 // Allegro's patch scan before a tune plays: events first, then each delta time, starting at
 // the track's first byte. Every note or program it marks must fit its 128-entry tables.
 static void scan_like_the_patch_loader(const unsigned char *at, const unsigned char *end)
@@ -66,14 +82,7 @@ static void scan_like_the_patch_loader(const unsigned char *at, const unsigned c
         case 0x8: case 0xA: case 0xB: case 0xE: at += 2; break;
         case 0xD: at += 1; break;
         case 0xF:
-            if (event == 0xF0 || event == 0xF7) {
-                uint32_t length = read_length(at, end);
-                at += length;
-            } else if (event == 0xF2) {
-                at += 2;
-            } else if (event == 0xF3) {
-                at += 1;
-            } else if (event == 0xFF) {
+            if (!skip_system_message(event, at, end) && event == 0xFF) {
                 at++;
                 uint32_t length = read_length(at, end);
                 at += length;
@@ -116,14 +125,7 @@ static uint64_t play_like_the_player(const unsigned char *at, const unsigned cha
         case 0xC: FUZZ_CHECK(first < MIDI_NOTES, "a program past the tables"); at += 1; break;
         case 0xD: at += 1; break;
         case 0xF:
-            if (event == 0xF0 || event == 0xF7) {
-                uint32_t length = read_length(at, end);
-                at += length;
-            } else if (event == 0xF2) {
-                at += 2;
-            } else if (event == 0xF3) {
-                at += 1;
-            } else if (event == 0xFF) {
+            if (!skip_system_message(event, at, end) && event == 0xFF) {
                 FUZZ_CHECK(at < end, "the player reads past the track");
                 int type = *at++;
                 uint32_t length = read_length(at, end);
