@@ -1,9 +1,10 @@
 // A scripted player for the blocking screens, and a record of what the game played and asked.
 //
 // The unit tests are linked with Allegro's rest, blit, play_sample, play_midi, stop_midi and do_dialog
-// wrapped. rest() advances a clock instead of sleeping (a rest(0) between polls, a look for a
-// typed key and a frame shown on the screen count as one millisecond), and the script holds and types keys by that clock, so a screen that polls
-// key[] or calls readkey() runs to its end at once and the same way every time.
+// wrapped. rest() advances a clock instead of sleeping (a rest(0), a look for a typed key and a
+// frame shown on the screen count as one millisecond), and the script holds and types keys by
+// that clock, so a screen that polls key[] or calls readkey() runs to its end at once and the
+// same way every time.
 #pragma once
 
 #include <allegro.h>
