@@ -65,9 +65,12 @@ static bool read_object(PACKFILE *file, std::string &bytes, ObjectFacts &facts)
     long type, property_type, size, unpacked, stored;
     if (!read_field(file, type))
         return false;
+    // A property typed as the end mark would be added past the end of Allegro's property
+    // list and lost there, its bytes never freed.
     while (type == DAT_PROPERTY) {
-        if (!read_field(file, property_type) || !read_field(file, size) || size < 0 ||
-            !skip_bytes(file, size) || !read_field(file, type))
+        if (!read_field(file, property_type) || property_type == DAT_END ||
+            !read_field(file, size) || size < 0 || !skip_bytes(file, size) ||
+            !read_field(file, type))
             return false;
     }
     if (type == DAT_FILE || !read_field(file, unpacked) || !read_field(file, stored) ||

@@ -346,6 +346,9 @@ TEST_F(DamagedFiles, GarbledLayoutsAndMissingFilesAreRefused)
         {"negative property size",
          magic + one + "prop" + "NAME" + std::string("\xff\xff\xff\xff", 4) + "DATA" +
              std::string(8, '\0')},
+        {"property typed as the end mark, which Allegro would lose and never free",
+         magic + one + "prop" + std::string("\xff\xff\xff\xff", 4) + std::string(4, '\0') +
+             "DATA" + std::string(8, '\0')},
     };
     for (const auto &[what, bytes] : cases)
         EXPECT_FALSE(walks_whole(write_packed("garbled.dat", bytes))) << what;
