@@ -16,7 +16,7 @@ bool any_key_held()
 
 void pause_between_polls()
 {
-    rest(1);
+    rest(POLL_PAUSE_MS);
 }
 
 void wait_for_key(int scancode)

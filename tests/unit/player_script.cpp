@@ -1,6 +1,8 @@
 // A scripted player for the blocking screens, and a record of what the game played and asked.
 #include "player_script.h"
 
+#include "frame/keyboard.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -178,9 +180,7 @@ int __wrap_do_dialog(DIALOG *dialog, int)
     name_box.d1 = dialog->d1;
     char *text = static_cast<char *>(dialog->dp);
     name_box.text_at_open = text;
-    name_box.keys_at_open = !typed_keys.empty();
-    for (int k = 0; k < KEY_MAX; k++)
-        name_box.keys_at_open |= key[k] != 0;
+    name_box.keys_at_open = !typed_keys.empty() || any_key_held();
     std::snprintf(text, static_cast<size_t>(dialog->d1) + 1, "%s", typed_name.c_str());
     return 0;
 }
