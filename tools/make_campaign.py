@@ -20,16 +20,16 @@ from pathlib import Path
 LEVELS_DIR = Path(__file__).resolve().parent.parent / "data" / "levels"
 MAX_ENEMIES = 200
 
-# One picture per kind of flight, so that a player learns to read them:
-# scouts dive slowly and run along the top, hooks dive and climb back,
-# drifters swing across the screen while sinking, raiders are the fast divers
-# and runners, hunters swing fast.
+# One picture per kind of flight, so that a player reads an enemy's path from
+# its look: scouts dive slowly and run along the top, raiders run the same way
+# twice as fast, hooks (slow or fast) dive, climb back and drop in the middle,
+# drifters swing across the screen while sinking, hunters swing fast.
 SCOUT, HOOK, DRIFTER, RAIDER, HUNTER = range(5)
 PICTURE_OF_PATTERN = {
     5: SCOUT, 7: SCOUT,
-    9: HOOK, 11: HOOK,
+    6: RAIDER, 8: RAIDER,
+    9: HOOK, 11: HOOK, 10: HOOK, 12: HOOK,
     1: DRIFTER, 3: DRIFTER,
-    6: RAIDER, 8: RAIDER, 10: RAIDER, 12: RAIDER,
     2: HUNTER, 4: HUNTER,
 }
 
@@ -146,7 +146,8 @@ CAMPAIGN = [
           HUNTER_LEFT, pincer(9, 11, 2, 30)),
     # 4: fast hooks, and a hunter from the right.
     level(32,
-          line(10, 3, 34), line(12, 3, 34), *round_of(3, 32), HUNTER_RIGHT, *round_of(3, 30)),
+          line(10, 3, 34), line(12, 3, 34), pincer(9, 11, 3, 32), *round_of(3, 32)[1:],
+          HUNTER_RIGHT, *round_of(3, 30)),
     # 5: drifters, sinking slowly: shoot them before they come down.
     level(32,
           *round_of(3, 32, hooks=False), DRIFTER_LEFT, *round_of(3, 30), HUNTER_RIGHT,
@@ -171,13 +172,13 @@ CAMPAIGN = [
           HUNTER_LEFT, *round_of(3, 26, runners=False), HUNTER_PINCER, *round_of(3, 24)),
     # 10: more pincers, denser streams.
     level(26,
-          *round_of(3, 24, hooks=False), HUNTER_PINCER, *round_of(3, 24), HUNTER_PINCER,
+          *round_of(3, 24, hooks=False), HUNTER_LEFT, *round_of(3, 24), HUNTER_PINCER,
           *round_of(3, 24, runners=False), HUNTER_RIGHT, *round_of(2, 24, runners=False), DRIFTER_LEFT, *round_of(3, 22), HUNTER_PINCER,
           *round_of(2, 22, runners=False)),
     # 11: everything, faster.
     level(24,
           *round_of(4, 22, hooks=False), HUNTER_PINCER, *round_of(3, 22), HUNTER_PINCER,
-          *round_of(3, 22, runners=False), DRIFTER_RIGHT, *round_of(3, 20), HUNTER_PINCER,
+          *round_of(3, 22, runners=False), HUNTER_RIGHT, *round_of(3, 20), HUNTER_PINCER,
           *round_of(3, 20, runners=False)),
     # 12: the last stand; then the campaign starts over from level 1.
     level(22,
