@@ -238,7 +238,6 @@ Outcome play_attempt(const Game &game, Player &player, LevelTally &tally, long &
     player.start_attempt(&foresight);
     for (long t = 1; t <= GIVE_UP_TICKS; t++) {
         hold(player.decide(t - 1));
-        std::vector<Shot> before_shots(enemy_shots, enemy_shots + 200);
         play_tick(game);
         std::string wrong = compare_with_game(foresight, t, shot_down);
         if (!wrong.empty())
@@ -248,15 +247,8 @@ Outcome play_attempt(const Game &game, Player &player, LevelTally &tally, long &
         tally.empty_ticks += count_on_screen() == 0;
         ticks = t;
         // A hit in the frame that clears the level still fails the attempt.
-        if (player_hit == 1) {
-            if (getenv("PILOT_DEBUG")) {
-                const char *cause = "?"; int pe = -1;
-                for (size_t j = 0; j < before_shots.size(); j++) if (before_shots[j].active == 1 && enemy_shots[j].active == 0 && before_shots[j].y > 160) cause = "shot";
-                for (int i = 0; i < enemy_count; i++) if (enemies[i].active == 1 && std::fabs(enemies[i].x - player_x) < 16 && std::fabs(enemies[i].y - player_y) < 16) { cause = "enemy"; pe = enemies[i].pattern; }
-                std::fprintf(stderr, "HIT %s t=%ld x=%.0f %s %d\n", this_level_file, t, player_x, cause, pe);
-            }
+        if (player_hit == 1)
             return Outcome::Hit;
-        }
         if (level_is_over())
             return Outcome::Cleared;
     }

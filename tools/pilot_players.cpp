@@ -7,8 +7,6 @@
 #include <algorithm>
 #include <bitset>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 
 namespace {
 
@@ -105,12 +103,7 @@ const std::vector<Traits> FAMILY = {
 
 const std::vector<Traits> &player_family()
 {
-    static std::vector<Traits> family = FAMILY;
-    if (const char *tune = getenv("PILOT_TUNE")) {
-        Traits &t = family[getenv("PILOT_WHO") ? atoi(getenv("PILOT_WHO")) : 3];
-        std::sscanf(tune, "%lf,%lf,%d,%d,%lf,%d", &t.reaction_ms, &t.speed_error, &t.decide_min, &t.decide_max, &t.margin, &t.plan_ticks);
-    }
-    return family;
+    return FAMILY;
 }
 
 void Player::start_attempt(const Foresight *level)
@@ -203,11 +196,16 @@ void Player::choose_target(long t)
                         break; // the bullet has passed above it, or it is too low to aim at
                     if (y >= p.y + ENEMY_SIZE)
                         continue;
-                    for (int gun : {LEFT_GUN, RIGHT_GUN})
-                        for (int place = low; place <= high; place++)
-                            if (inside_enemy(place * SHIP_STEP + gun, y, p) &&
-                                (found < 0 || std::abs(place - here) < std::abs(found - here)))
-                                found = place;
+                    // The places whose gun stands strictly inside the enemy's columns, nearest first.
+                    for (int gun : {LEFT_GUN, RIGHT_GUN}) {
+                        int first = std::max(low, static_cast<int>(std::floor((p.x - gun) / SHIP_STEP)) + 1);
+                        int last = std::min(high, static_cast<int>(std::ceil((p.x + ENEMY_SIZE - gun) / SHIP_STEP)) - 1);
+                        if (first > last)
+                            continue;
+                        int place = std::clamp(here, first, last);
+                        if (found < 0 || std::abs(place - here) < std::abs(found - here))
+                            found = place;
+                    }
                 }
                 if (found >= 0) {
                     best_k = k;
@@ -299,11 +297,6 @@ void Player::choose_way(long t, int next_decision)
         std::uniform_real_distribution<double>(0.0, 1.0)(random) < traits.panic)
         chosen = std::clamp(here + between(-PANIC_REACH, PANIC_REACH), 0, SHIP_PLACES - 1);
     heading_for = chosen;
-    if (getenv("PILOT_TRACE") && t > atol(getenv("PILOT_TRACE"))) {
-        std::fprintf(stderr, "t=%ld looked=%ld here=%d chosen=%d lasts=%d check=%d aim=%.0f open1=%d:", t, looked, here, chosen, chosen_lasts, check, aim_x, (int)open[1].count());
-        for (int i = 0; i < enemy_count; i++) if (enemies[i].active == 1 && enemies[i].y > 100) { Point p{-1,-1}; bool f = forecast(i, t, p); std::fprintf(stderr, " [%d p%d at %.0f,%.0f fc %d %.0f,%.0f]", i, enemies[i].pattern, enemies[i].x, enemies[i].y, f, p.x, p.y); }
-        std::fprintf(stderr, "\n");
-    }
 }
 
 // Whether a bullet fired as the ship stands at `place` will meet an enemy no
