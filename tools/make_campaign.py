@@ -173,7 +173,7 @@ CAMPAIGN = [
     # 10: more pincers, denser streams.
     level(28,
           *round_of(3, 26, hooks=False), HUNTER_LEFT, *round_of(3, 26), HUNTER_PINCER,
-          *round_of(3, 26, runners=False), *round_of(2, 26, runners=False), DRIFTER_LEFT,
+          *round_of(3, 26, runners=False), *round_of(2, 26, hooks=False), DRIFTER_LEFT,
           *round_of(3, 24), HUNTER_PINCER,
           *round_of(2, 24, runners=False)),
     # 11: everything, faster.
@@ -183,7 +183,7 @@ CAMPAIGN = [
           *round_of(3, 22, runners=False)),
     # 12: the last stand; then the campaign starts over from level 1.
     level(24,
-          *round_of(4, 22, hooks=False), HUNTER_LEFT, *round_of(4, 22), HUNTER_PINCER,
+          *round_of(4, 22, hooks=False), HUNTER_PINCER, *round_of(4, 22), HUNTER_PINCER,
           *round_of(3, 22, runners=False), DRIFTER_LEFT, *round_of(3, 22), HUNTER_PINCER,
           *round_of(3, 22, hooks=False), HUNTER_PINCER, *round_of(3, 22, runners=False)),
 ]

@@ -111,11 +111,13 @@ void Player::start_attempt(const Foresight *level)
     foresight = level;
     seen.assign(SIGHT_RING, Sight{});
     looked = -1;
-    std::normal_distribution<double> misjudged(0.0, traits.speed_error);
     double most = SPEED_ERROR_MOST * traits.speed_error;
-    speed.resize(level->enemies.size());
-    for (double &s : speed)
-        s = 1.0 + std::clamp(misjudged(random), -most, most);
+    speed.assign(level->enemies.size(), 1.0);
+    if (traits.speed_error > 0) {
+        std::normal_distribution<double> misjudged(0.0, traits.speed_error);
+        for (double &s : speed)
+            s += std::clamp(misjudged(random), -most, most);
+    }
     falls.assign(level->enemies.size(), -1);
     decide_at = 0;
     retarget_in = 0;
