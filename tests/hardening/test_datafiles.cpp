@@ -40,12 +40,19 @@ SAMPLE *silent_sample()
     return create_sample(EIGHT_BIT, FALSE, 11025, 16);
 }
 
-// Pictures of the sizes a catalogue names, then `extra` more.
+// A size a catalogue's entry takes: the one it names, 16 where it names none.
+PictureSize fitting_size(const Catalogue &catalogue, int entry)
+{
+    PictureSize size = catalogue.picture_size(entry);
+    return {size.width ? size.width : 16, size.height ? size.height : 16};
+}
+
+// Pictures of sizes a catalogue takes, then `extra` more.
 DATAFILE *catalogued_pictures(const Catalogue &catalogue, int extra = 0)
 {
     DATAFILE *data = make_picture_datafile(catalogue.count + extra);
     for (int i = 0; i < catalogue.count; i++) {
-        PictureSize size = catalogue.picture_size(i);
+        PictureSize size = fitting_size(catalogue, i);
         replace_entry(data, i, create_bitmap_ex(16, size.width, size.height), DAT_BITMAP);
     }
     return data;
@@ -116,7 +123,7 @@ TEST_F(CatalogueCheck, FullSetsPassAndExtraEntriesDoNotMatterUnlessDamaged)
     EXPECT_EQ(check_datafile(data, SPRITES_CATALOGUE), "");
     std::vector<ObjectFacts> objects(SPRITES_COUNT + 1);
     for (int i = 0; i < SPRITES_COUNT; i++)
-        objects[i] = {DAT_BITMAP, 16, sprite_size(i).width, sprite_size(i).height, ""};
+        objects[i] = {DAT_BITMAP, 16, 16, 16, "", "", true};
     objects.back().damage = "is a damaged sound";
     EXPECT_EQ(check_objects(objects, SPRITES_CATALOGUE), "entry 14 is a damaged sound");
     free_test_datafile(data);
@@ -167,28 +174,36 @@ TEST_F(CatalogueCheck, PictureOfAnotherDepthIsRefusedWhereverItIs)
 {
     for (int entry : {0, SPR_ENEMY_SHOT, SPR_SHIELD_ODD}) {
         data = catalogued_pictures(SPRITES_CATALOGUE);
-        PictureSize size = sprite_size(entry);
-        replace_entry(data, entry, create_bitmap_ex(EIGHT_BIT, size.width, size.height), DAT_BITMAP);
+        replace_entry(data, entry, create_bitmap_ex(EIGHT_BIT, 16, 16), DAT_BITMAP);
         EXPECT_EQ(check_datafile(data, SPRITES_CATALOGUE),
                   "entry " + std::to_string(entry) + " is a 8-bit picture, the game needs 16-bit");
         free_test_datafile(data);
         data = nullptr;
     }
+    std::vector<ObjectFacts> objects(SPRITES_COUNT, {DAT_BITMAP, 16, 16, 16, "", "", true});
+    objects[2].depth = -32;
+    EXPECT_EQ(check_objects(objects, SPRITES_CATALOGUE),
+              "entry 2 is a 32-bit picture with alpha, the game needs 16-bit");
 }
 
-TEST_F(CatalogueCheck, EveryPictureMustHaveItsCataloguedSize)
+// Sprites may have any size up to the screen's; the backgrounds copied as whole screens, and the
+// riser's height, are exact.
+TEST_F(CatalogueCheck, PicturesMeasureExactlyOnlyWhereTheDrawingReliesOnIt)
 {
     const struct {
         const Catalogue &catalogue;
         int entry, width, height;
         const char *problem;
     } cases[] = {
-        {SPRITES_CATALOGUE, SPR_ENEMY_LAST, 16, 17, "entry 4 is 16x17, the game needs 16x16"},
-        {SPRITES_CATALOGUE, SPR_ENEMY_SHOT, 16, 16, "entry 5 is 16x16, the game needs 3x6"},
-        {SPRITES_CATALOGUE, SPR_SHIELD_ODD, 16, 16, "entry 13 is 16x16, the game needs 32x32"},
+        {SPRITES_CATALOGUE, SPR_BULLET, 4, 8, ""},
+        {SPRITES_CATALOGUE, SPR_SHIELD_ODD, 320, 200, ""},
+        {SPRITES_CATALOGUE, SPR_ENEMY_LAST, 321, 16,
+         "entry 4 is 321x16, the game needs at most the screen's 320x200"},
+        {SPRITES_CATALOGUE, SPR_SHIP, 16, 201, "entry 11 is 16x201, the game needs at most the screen's 320x200"},
         {BACKGROUNDS_CATALOGUE, BG_FAR_LAYER, 320, 199, "entry 9 is 320x199, the game needs 320x200"},
-        {BACKGROUNDS_CATALOGUE, BG_INTRO_RISER, 320, 900, "entry 12 is 320x900, the game needs 320x950"},
-        {BACKGROUNDS_CATALOGUE, BG_TITLE, 16, 16, "entry 13 is 16x16, the game needs 320x200"},
+        {BACKGROUNDS_CATALOGUE, BG_INTRO_RISER, 200, 950, ""},
+        {BACKGROUNDS_CATALOGUE, BG_INTRO_RISER, 320, 900, "entry 12 is 320x900, the game needs at most 320 by 950"},
+        {BACKGROUNDS_CATALOGUE, BG_INTRO_RISER, 321, 950, "entry 12 is 321x950, the game needs at most 320 by 950"},
     };
     for (const auto &c : cases) {
         data = catalogued_pictures(c.catalogue);
@@ -197,6 +212,9 @@ TEST_F(CatalogueCheck, EveryPictureMustHaveItsCataloguedSize)
         free_test_datafile(data);
         data = nullptr;
     }
+    std::vector<ObjectFacts> empty(SPRITES_COUNT, {DAT_BITMAP, 16, 0, 16, "", "", true});
+    EXPECT_EQ(check_objects(empty, SPRITES_CATALOGUE),
+              "entry 0 is 0x16, the game needs at most the screen's 320x200");
 }
 
 namespace {
@@ -340,8 +358,8 @@ TEST_F(DamagedFiles, GarbledLayoutsAndMissingFilesAreRefused)
          magic + one + "BMP " + std::string("\0\0\0\x20\0\0\0\x20", 8) + "xyz"},
         {"packed object cut short",
          magic + one + "BMP " + std::string("\0\0\0\x20\xff\xff\xff\xf0", 8) + "xyz"},
-        {"object packed on its own, which cannot be checked before loading",
-         magic + one + "DATA" + std::string("\0\0\0\x03\xff\xff\xff\xfd", 8) + "xyz"},
+        {"object packed on its own that unpacks short",
+         magic + one + "DATA" + std::string("\0\0\0\x01\xff\xff\xff\xf0", 8) + "x"},
         {"another magic", "ALX." + one + "DATA" + std::string(8, '\0')},
         {"negative property size",
          magic + one + "prop" + "NAME" + std::string("\xff\xff\xff\xff", 4) + "DATA" +
@@ -367,6 +385,32 @@ TEST_F(DamagedFiles, GarbledLayoutsAndMissingFilesAreRefused)
     EXPECT_EQ(objects.at(0).damage, "is marked as the end of the file");
 }
 
+// An object packed on its own, as the dat tool's -c1 packs each, is checked as Allegro unpacks
+// it, and loads.
+TEST_F(DamagedFiles, AnObjectPackedOnItsOwnIsCheckedAndLoaded)
+{
+    std::string path = folder + "/packed.dat";
+    PACKFILE *file = pack_fopen(path.c_str(), F_WRITE_PACKED);
+    ASSERT_NE(file, nullptr);
+    pack_mputl(DAT_MAGIC, file);
+    pack_mputl(1, file);
+    pack_mputl(DAT_BITMAP, file);
+    PACKFILE *chunk = pack_fopen_chunk(file, TRUE);
+    std::string bytes = picture(16, 4, 8, 64);
+    pack_fwrite(bytes.data(), static_cast<long>(bytes.size()), chunk);
+    pack_fclose(pack_fclose_chunk(chunk));
+
+    std::vector<ObjectFacts> objects;
+    ASSERT_TRUE(scan_datafile(path.c_str(), objects));
+    EXPECT_EQ(objects.at(0).damage, "");
+    EXPECT_EQ(objects.at(0).width, 4);
+    EXPECT_TRUE(objects.at(0).stored_as_listed);
+    DATAFILE *data = load_datafile(path.c_str());
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(static_cast<BITMAP *>(data[0].dat)->h, 8);
+    unload_datafile(data);
+}
+
 // Each damaged copy of a datafile ends the load with its message and status 1; the copies
 // whose objects lie about their own size crashed or stalled inside Allegro before. Without a
 // display the message goes to the standard output, kept in a file here. A problem ending in
@@ -383,9 +427,9 @@ TEST_F(DamagedFiles, DamagedDatafilesEndTheLoadWithTheirMessageAndStatusOne)
         {"sprites_wrong_kind.dat", SPRITES_CATALOGUE, "entry 3 is not a picture."},
         {"sprites_8bit.dat", SPRITES_CATALOGUE, "entry 5 is a 8-bit picture, the game needs 16-bit."},
         {"sprites_depth_7.dat", SPRITES_CATALOGUE, "entry 0 is a 7-bit picture, the game needs 16-bit."},
-        {"sprites_65535x32769.dat", SPRITES_CATALOGUE, "entry 0 is 65535x32769, the game needs 16x16."},
-        {"sprites_30000x30000.dat", SPRITES_CATALOGUE, "entry 0 is 30000x30000, the game needs 16x16."},
-        {"sprites_from_backgrounds.dat", SPRITES_CATALOGUE, "entry 0 is 320x200, the game needs 16x16."},
+        {"sprites_65535x32769.dat", SPRITES_CATALOGUE, "entry 0 is 65535x32769, the game needs at most "},
+        {"sprites_30000x30000.dat", SPRITES_CATALOGUE, "entry 0 is 30000x30000, the game needs at most "},
+        {"sprites_from_backgrounds.dat", SPRITES_CATALOGUE, "entry 12 is 320x950, the game needs at most "},
         {"sounds_long.dat", SOUNDS_CATALOGUE, "entry 0 is a damaged sound: 2147483647 samples in "},
         {"music_track_1.dat", MUSIC_CATALOGUE, "entry 1 is a damaged tune: track 0 ends without its end mark."},
         {"music_track_100000.dat", MUSIC_CATALOGUE, "entry 1 is a damaged tune: track 0 runs past its end."},
