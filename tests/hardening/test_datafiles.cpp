@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -21,7 +22,6 @@
 
 namespace {
 
-const int FATAL_STATUS = 1;
 const int EIGHT_BIT = 8;
 
 // Puts a new object in place of entry `entry`, freeing the one there.
@@ -58,6 +58,15 @@ DATAFILE *catalogued_pictures(const Catalogue &catalogue, int extra = 0)
     return data;
 }
 
+// A regular expression that matches the text as it stands.
+std::string literally(const std::string &text)
+{
+    std::string pattern;
+    for (char c : text)
+        pattern += std::string(std::strchr(".[]{}()\\*+?|^$", c) ? "\\" : "") + c;
+    return pattern;
+}
+
 bool walks_whole(const std::string &path)
 {
     std::vector<ObjectFacts> objects;
@@ -84,26 +93,16 @@ protected:
 // Files on disk, in a temporary folder.
 class DamagedFiles : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/vs-damaged-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override
-    {
-        ASSERT_EQ(std::system(("rm -rf '" + folder + "'").c_str()), 0);
-    }
     std::string write(const std::string &name, const std::string &bytes)
     {
-        std::string path = folder + "/" + name;
+        std::string path = folder / name;
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }
     // Bytes packed the way the dat tool packs a datafile, so Allegro unpacks them as written.
     std::string write_packed(const std::string &name, const std::string &bytes)
     {
-        std::string path = folder + "/" + name;
+        std::string path = folder / name;
         PACKFILE *file = pack_fopen(path.c_str(), F_WRITE_PACKED);
         EXPECT_NE(file, nullptr) << path;
         if (file) {
@@ -112,7 +111,7 @@ protected:
         }
         return path;
     }
-    std::string folder;
+    TemporaryFolder folder;
 };
 
 } // namespace
@@ -323,7 +322,7 @@ TEST_F(DamagedFiles, EveryCutOfTheBuiltSpritesIsRefusedAndTheWholeFileIsNot)
     std::string whole = bytes_of(std::string(RUN_DIR) + "/sprites.dat");
     ASSERT_GT(whole.size(), 100u);
     EXPECT_TRUE(walks_whole(write("whole.dat", whole)));
-    std::string cut_path = folder + "/cut.dat";
+    std::string cut_path = folder / "cut.dat";
     int wrongly_whole = 0;
     for (size_t length = 0; length < whole.size(); length++) {
         std::ofstream(cut_path, std::ios::binary | std::ios::trunc) << whole.substr(0, length);
@@ -372,7 +371,7 @@ TEST_F(DamagedFiles, GarbledLayoutsAndMissingFilesAreRefused)
         EXPECT_FALSE(walks_whole(write_packed("garbled.dat", bytes))) << what;
     EXPECT_FALSE(walks_whole(write("plain.dat", magic + one + "DATA" + std::string(8, '\0'))))
         << "Allegro reads only packed datafiles";
-    EXPECT_FALSE(walks_whole(folder + "/absent.dat"));
+    EXPECT_FALSE(walks_whole(folder / "absent.dat"));
     // The same walk takes a file whose last object holds no bytes for whole, and one whose
     // object is typed as the end of the file too, but marks that object as damaged.
     EXPECT_TRUE(walks_whole(
@@ -389,7 +388,7 @@ TEST_F(DamagedFiles, GarbledLayoutsAndMissingFilesAreRefused)
 // it, and loads.
 TEST_F(DamagedFiles, AnObjectPackedOnItsOwnIsCheckedAndLoaded)
 {
-    std::string path = folder + "/packed.dat";
+    std::string path = folder / "packed.dat";
     PACKFILE *file = pack_fopen(path.c_str(), F_WRITE_PACKED);
     ASSERT_NE(file, nullptr);
     pack_mputl(DAT_MAGIC, file);
@@ -413,8 +412,8 @@ TEST_F(DamagedFiles, AnObjectPackedOnItsOwnIsCheckedAndLoaded)
 
 // Each damaged copy of a datafile ends the load with its message and status 1; the copies
 // whose objects lie about their own size crashed or stalled inside Allegro before. Without a
-// display the message goes to the standard output, kept in a file here. A problem ending in
-// ':' names only how the message starts: the rest tells what was found.
+// display the message goes to the standard output. A problem without its full stop names only
+// how the message starts: the rest tells what was found.
 TEST_F(DamagedFiles, DamagedDatafilesEndTheLoadWithTheirMessageAndStatusOne)
 {
     const struct {
@@ -436,25 +435,12 @@ TEST_F(DamagedFiles, DamagedDatafilesEndTheLoadWithTheirMessageAndStatusOne)
         {"music_track_huge.dat", MUSIC_CATALOGUE, "entry 1 is a damaged tune: track 0 runs past its end."},
         {"music_garbled.dat", MUSIC_CATALOGUE, "entry 1 is a damaged tune: track 0 "},
     };
-    std::string message_path = folder + "/message.txt";
     for (const auto &c : cases) {
         std::string path = std::string(DAMAGED_DIR) + "/" + c.name;
         Catalogue damaged = c.catalogue;
         damaged.file_name = path.c_str();
-        EXPECT_EXIT(
-            {
-                if (!std::freopen(message_path.c_str(), "w", stdout))
-                    std::abort();
-                load_game_datafile(damaged);
-            },
-            ::testing::ExitedWithCode(FATAL_STATUS), "")
-            << c.name;
         std::string verb = std::string(c.name) == "sprites_truncated.dat" ? "Cannot load " : "Cannot use ";
         std::string start = verb + path + ": " + c.problem;
-        std::string message = bytes_of(message_path);
-        EXPECT_EQ(message.substr(0, start.size()), start) << c.name;
-        EXPECT_EQ(message.substr(message.size() - std::string(".\n\nOK TO QUIT!").size()),
-                  ".\n\nOK TO QUIT!")
-            << c.name;
+        EXPECT_FATAL(load_game_datafile(damaged), literally(start) + "([^\n]*\\.)?\n\nOK TO QUIT!") << c.name;
     }
 }
