@@ -224,6 +224,15 @@ TEST_F(ScriptedScreens, TheMenuWaitsForEnterRepeatsHeldArrowsAndPlaysTheTitleTun
     EXPECT_EQ(total_points, 0);
 }
 
+// Enter held past the keyboard's repeat delay (to close the name box, or to choose the table)
+// repeats into the queue; the table waits for a key pressed after it is let go.
+TEST_F(ScriptedScreens, EnterHeldIntoTheTableDoesNotLeaveIt)
+{
+    play_script({{500, {KEY_ENTER}, {KEY_ENTER, KEY_ENTER}}, {100, {}}, {10, {}, {KEY_SPACE}}});
+    show_high_scores();
+    EXPECT_GE(script_clock(), 600) << "the table was left before the key after Enter";
+}
+
 TEST_F(ScriptedScreens, QuitEndsTheGameWithStatusOne)
 {
     play_script({{50, {KEY_UP}}, {100, {KEY_ENTER}}});
@@ -290,7 +299,7 @@ TEST_F(ScriptedScreens, OnlyTheIntrosSecondHalfCanBeCutShort)
 TEST_F(ScriptedScreens, TheTableShownIsTheFileAsItIsNow)
 {
     std::ofstream("highscores.sco", std::ios::binary) << "ZED 900\n";
-    play_script({{10, {}, {KEY_SPACE}}});
+    play_script({{5, {}}, {10, {}, {KEY_SPACE}}});
     show_high_scores();
     EXPECT_EQ(high_names[0], "ZED");
     EXPECT_EQ(high_names[1], "Empty");
