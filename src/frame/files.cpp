@@ -77,7 +77,7 @@ std::string copy_regular_file(const char *path, long limit, FileCopy &copy)
     int fd = open_regular(path, status);
     if (fd < 0)
         return errno == EINVAL ? "it is not a regular file" : std::strerror(errno);
-    std::string too_big = "it holds more than " + std::to_string(limit) + " bytes";
+    std::string too_big = "it holds more than " + std::to_string(limit >> 20) + " MB";
     if (status.st_size > limit) {
         close(fd);
         copy.too_large = true;
