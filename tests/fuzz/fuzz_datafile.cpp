@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <sstream>
 #include <strings.h>
 #include <string>
 #include <unistd.h>
@@ -189,27 +190,19 @@ static void load_like_the_synth(const unsigned char *bytes, size_t size)
     }
 }
 
-// The synth's reading of its index: a drum block must start where all 128 drums still fit its
-// table of instruments.
+// The synth's reading of its index, a line at a time: a drum block must start where all 128
+// drums still fit its table of instruments.
 static void read_index_like_the_synth(const char *text, size_t size)
 {
-    std::string lines(text, size);
-    for (unsigned char c : lines)
-        FUZZ_CHECK(c != 0 && c < 0x80, "an index the synth's text functions misread");
-    size_t at = 0;
-    while (at < lines.size()) {
-        size_t end = std::min(lines.find('\n', at), lines.size());
-        char first[32] = "", second[32] = "";
-        std::string line = lines.substr(at, end - at);
-        for (char &c : line)
-            c = c == '=' ? ' ' : c;
+    std::istringstream lines(std::string(text, size));
+    char first[32], second[32];
+    for (std::string line; std::getline(lines, line);) {
+        std::replace(line.begin(), line.end(), '=', ' ');
         if (std::sscanf(line.c_str(), " %31[0-9-] %31[A-Za-z_]", first, second) == 2 &&
-            strcasecmp(second, "begin_multipatch") == 0) {
-            long start = std::strtol(first, nullptr, 10) - 1;
-            FUZZ_CHECK(start >= 0 && start + MELODIC_INSTRUMENTS <= SYNTH_INSTRUMENTS,
+            strcasecmp(second, "begin_multipatch") == 0)
+            FUZZ_CHECK(std::strtol(first, nullptr, 10) - 1 + MELODIC_INSTRUMENTS <= SYNTH_INSTRUMENTS &&
+                           std::strtol(first, nullptr, 10) >= 1,
                        "drums placed past the synth's instruments");
-        }
-        at = end + 1;
     }
 }
 

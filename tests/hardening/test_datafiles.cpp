@@ -6,6 +6,7 @@
 #include "frame/datafile_scan.h"
 #include "frame/datafiles.h"
 #include "frame/object_checks.h"
+#include "frame/patches.h"
 #include "frame/entries.h"
 #include "frame/state.h"
 
@@ -14,7 +15,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -56,15 +56,6 @@ DATAFILE *catalogued_pictures(const Catalogue &catalogue, int extra = 0)
         replace_entry(data, i, create_bitmap_ex(16, size.width, size.height), DAT_BITMAP);
     }
     return data;
-}
-
-// A regular expression that matches the text as it stands.
-std::string literally(const std::string &text)
-{
-    std::string pattern;
-    for (char c : text)
-        pattern += std::string(std::strchr(".[]{}()\\*+?|^$", c) ? "\\" : "") + c;
-    return pattern;
 }
 
 bool walks_whole(const std::string &path)
@@ -257,6 +248,20 @@ const std::string NOTE_OFF("\x83\x60\x80\x3c\x00", 5); // 480 ticks on: off agai
 const std::string END_MARK("\x00\xff\x2f\x00", 4);
 const std::string TRACK = NOTE_ON + NOTE_OFF + END_MARK;
 const int DAT_DATA_OBJECT = DAT_ID('D', 'A', 'T', 'A');
+const int DAT_PATCH_OBJECT = DAT_ID('P', 'A', 'T', ' ');
+
+// An instrument patch of one 8-bit sample at some pitch, laid out as a Gravis patch file, holding
+// 64 bytes of data whatever its length says.
+std::string patch(uint32_t length, uint32_t loop_end)
+{
+    std::string header = std::string("GF1PATCH110\0ID#000002\0", 22) + std::string(217, '\0');
+    header[198] = 1;
+    std::string sample(96, '\1'), little;
+    for (uint32_t value : {length, 0u, loop_end})
+        for (int shift = 0; shift < 32; shift += 8)
+            little.push_back(static_cast<char>(value >> shift & 0xFF));
+    return header + sample.replace(8, 12, little) + std::string(64, 'p');
+}
 
 } // namespace
 
@@ -306,6 +311,11 @@ TEST(ObjectBytes, EachKindIsReadOnlyWhenItsBytesFitWhatTheyState)
         {"no time to play", DAT_MIDI, tune(NOTE_ON + END_MARK), "is a damaged tune: it lasts no time"},
         {"bytes past the last track", DAT_MIDI, tune(TRACK) + "x", "is a damaged tune: bytes past its last track"},
         {"a font", DAT_FONT, "anything", "is a font or a packed sprite, which the game never reads"},
+        {"instrument patch", DAT_PATCH_OBJECT, patch(64, 60), ""},
+        {"patch sample longer than its bytes", DAT_PATCH_OBJECT, patch(0xFFFFFFFE, 60),
+         "is a damaged instrument patch: sample 0 holds 4294967294 bytes"},
+        {"patch sample looping past its end", DAT_PATCH_OBJECT, patch(64, 65),
+         "is a damaged instrument patch: sample 0 loops past its end"},
         {"plain bytes", DAT_DATA_OBJECT, "anything", ""},
     };
     for (const auto &c : cases) {
@@ -314,6 +324,21 @@ TEST(ObjectBytes, EachKindIsReadOnlyWhenItsBytesFitWhatTheyState)
         EXPECT_EQ(facts.damage, c.damage) << c.what;
         EXPECT_EQ(facts.type, c.type) << c.what;
     }
+}
+
+// The MIDI synth walks the patch set to its end and places the drums where its index says.
+TEST_F(DamagedFiles, TheBuiltPatchSetIsWholeAndADamagedIndexOrTailIsNot)
+{
+    std::string whole = bytes_of(std::string(RUN_DIR) + "/patches.dat");
+    std::vector<ObjectFacts> objects;
+    bool ends_there = false;
+    ASSERT_TRUE(scan_datafile(write("patches.dat", whole).c_str(), objects, &ends_there));
+    EXPECT_EQ(check_patch_set(objects, ends_there), "");
+    ASSERT_TRUE(scan_datafile(write("tail.dat", whole + "prop").c_str(), objects, &ends_there));
+    EXPECT_EQ(check_patch_set(objects, ends_there), "there are bytes after its last instrument");
+    EXPECT_EQ(patch_index_damage("# drums\n129-256 begin_multipatch default\n"), "");
+    EXPECT_EQ(patch_index_damage("1 piano\n300 begin_multipatch\n"),
+              "is an instrument index whose drums start at 300, where no instrument can be");
 }
 
 // Allegro's loader crashes on most cuts of a packed datafile, so the walk must refuse every one.
@@ -440,7 +465,8 @@ TEST_F(DamagedFiles, DamagedDatafilesEndTheLoadWithTheirMessageAndStatusOne)
         Catalogue damaged = c.catalogue;
         damaged.file_name = path.c_str();
         std::string verb = std::string(c.name) == "sprites_truncated.dat" ? "Cannot load " : "Cannot use ";
-        std::string start = verb + path + ": " + c.problem;
-        EXPECT_FATAL(load_game_datafile(damaged), literally(start) + "([^\n]*\\.)?\n\nOK TO QUIT!") << c.name;
+        // A '.' of the text stands for any character in the expression, itself included.
+        EXPECT_FATAL(load_game_datafile(damaged),
+                     verb + path + ": " + c.problem + "([^\n]*\\.)?\n\nOK TO QUIT!") << c.name;
     }
 }
