@@ -32,8 +32,6 @@ class TemporaryFolder {
 public:
     explicit TemporaryFolder(bool enter = false);
     ~TemporaryFolder();
-    TemporaryFolder(const TemporaryFolder &) = delete;
-    TemporaryFolder &operator=(const TemporaryFolder &) = delete;
     std::string operator/(const std::string &name) const { return (path / name).string(); }
     std::filesystem::path path;
 
@@ -46,8 +44,6 @@ class MemoryScreen {
 public:
     MemoryScreen();
     ~MemoryScreen();
-    MemoryScreen(const MemoryScreen &) = delete;
-    MemoryScreen &operator=(const MemoryScreen &) = delete;
 
 private:
     BITMAP *previous;
