@@ -8,6 +8,7 @@
 #include "frame/object_checks.h"
 #include "frame/patches.h"
 #include "frame/entries.h"
+#include "frame/files.h"
 #include "frame/state.h"
 
 #include <allegro.h>
@@ -18,6 +19,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -371,6 +373,9 @@ TEST_F(DamagedFiles, GarbledLayoutsAndMissingFilesAreRefused)
 {
     const std::string magic = "ALL.";
     const std::string one("\0\0\0\x01", 4);
+    std::string many_properties;
+    for (int i = 0; i < 65; i++)
+        many_properties += std::string("propXXXX\0\0\0\0", 12);
     const std::pair<const char *, std::string> cases[] = {
         {"no datafile magic", "this is not a datafile\n"},
         {"magic only", magic},
@@ -388,6 +393,8 @@ TEST_F(DamagedFiles, GarbledLayoutsAndMissingFilesAreRefused)
         {"negative property size",
          magic + one + "prop" + "NAME" + std::string("\xff\xff\xff\xff", 4) + "DATA" +
              std::string(8, '\0')},
+        {"more properties than Allegro lists in good time",
+         magic + one + many_properties + "DATA" + std::string(8, '\0')},
         {"property typed as the end mark, which Allegro would lose and never free",
          magic + one + "prop" + std::string("\xff\xff\xff\xff", 4) + std::string(4, '\0') +
              "DATA" + std::string(8, '\0')},
@@ -407,6 +414,22 @@ TEST_F(DamagedFiles, GarbledLayoutsAndMissingFilesAreRefused)
                                     std::string(8, '\0')).c_str(),
         objects));
     EXPECT_EQ(objects.at(0).damage, "is marked as the end of the file");
+}
+
+// What is checked and loaded is a private copy of a regular file, read without waiting and
+// only up to a bound: a file changed afterwards, a FIFO or a huge sparse file cannot get in.
+TEST_F(DamagedFiles, DatafilesAreReadFromPrivateCopiesOfRegularFilesOnly)
+{
+    std::string path = write("copied.dat", "checked bytes");
+    FileCopy copy;
+    ASSERT_EQ(copy_regular_file(path.c_str(), 1 << 20, copy), "");
+    write("copied.dat", "other bytes");
+    EXPECT_EQ(bytes_of(copy.path), "checked bytes");
+    ASSERT_EQ(truncate(path.c_str(), (1 << 20) + 1), 0);
+    EXPECT_EQ(copy_regular_file(path.c_str(), 1 << 20, copy), "it holds more than 1 MB");
+    EXPECT_TRUE(copy.too_large);
+    ASSERT_EQ(mkfifo((folder / "fifo.dat").c_str(), 0644), 0);
+    EXPECT_EQ(copy_regular_file((folder / "fifo.dat").c_str(), 1 << 20, copy), "it is not a regular file");
 }
 
 // An object packed on its own, as the dat tool's -c1 packs each, is checked as Allegro unpacks
