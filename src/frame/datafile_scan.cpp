@@ -161,7 +161,9 @@ static bool read_object(Walk &walk, std::string &bytes, ObjectFacts &facts)
         !read_field(walk, listed) || !read_field(walk, size) || listed < 0)
         return false;
     long used = size;
-    if (size < 0 ? !unpack_bytes(walk, listed, -size, bytes, used) : !read_bytes(walk, size, &bytes))
+    bool whole = size < 0 ? unpack_bytes(walk, listed, -size, bytes, used)
+                          : read_bytes(walk, size, &bytes);
+    if (!whole)
         return false;
     facts = read_object_facts(static_cast<int>(type),
                               reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());

@@ -64,18 +64,23 @@ static std::string side_needed(int needed, int most)
     return needed ? std::to_string(needed) : "at most " + std::to_string(most);
 }
 
+// What a picture under the given rule must measure, in words.
+static std::string size_needed(PictureSize size)
+{
+    if (size.width && size.height)
+        return problem("%dx%d", size.width, size.height);
+    if (!size.width && !size.height)
+        return problem("at most the screen's %dx%d", SCREEN_WIDTH, SCREEN_HEIGHT);
+    return side_needed(size.width, SCREEN_WIDTH) + " by " + side_needed(size.height, SCREEN_HEIGHT);
+}
+
 static std::string size_problem(int entry, const ObjectFacts &object, PictureSize size)
 {
     if (side_fits(object.width, size.width, SCREEN_WIDTH) &&
         side_fits(object.height, size.height, SCREEN_HEIGHT))
         return "";
-    std::string needed = size.width || size.height
-                             ? side_needed(size.width, SCREEN_WIDTH) + " by " +
-                                   side_needed(size.height, SCREEN_HEIGHT)
-                             : "at most the screen's 320x200";
-    if (size.width && size.height)
-        needed = problem("%dx%d", size.width, size.height);
-    return problem("entry %d is %dx%d, the game needs ", entry, object.width, object.height) + needed;
+    return problem("entry %d is %dx%d, the game needs ", entry, object.width, object.height) +
+           size_needed(size);
 }
 
 std::string check_objects(const std::vector<ObjectFacts> &objects, const Catalogue &catalogue)

@@ -108,7 +108,8 @@ static std::string locate_table(TablePlace &place)
     struct stat folder;
     if (stat(place.folder.c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) && geteuid() != 0 &&
         status.st_uid != geteuid() && folder.st_uid != geteuid())
-        return "it belongs to another account, in a folder where only a file's owner may replace it";
+        return "it belongs to another account, in a folder where only a file's owner may "
+               "replace it";
     return "";
 }
 
@@ -132,37 +133,39 @@ static int open_temp_file(const TablePlace &place, std::string &temp)
 {
     static unsigned int count = 0;
     for (int tries = 0; tries < TEMP_NAME_TRIES; tries++) {
-        temp = place.target + TEMP_SUFFIX + std::to_string(getpid()) + "." + std::to_string(count++);
-        int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, place.mode);
+        temp = place.target + TEMP_SUFFIX + std::to_string(getpid()) + "." +
+               std::to_string(count++);
+        int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      place.mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
     return -1;
 }
 
-// Gives a new table the owner, group and mode of the one it replaces: a save by another account
-// (root, or a second player of a shared table) leaves the table to its player. An account that
-// may not give the file away keeps what it can.
-static bool keep_owner_and_mode(int fd, const TablePlace &place)
+// Gives a file made for the table (its new copy, its lock) the table's owner and group: a save
+// by another account (root, or a second player of a shared table) leaves them to the table's
+// player. An account that may not give a file away gives what it can: the group, or nothing.
+static void give_to_table_owner(int fd, const TablePlace &place)
 {
-    if (!place.exists)
-        return true;
-    if ((place.owner != geteuid() || place.group != getegid()) &&
+    if (place.exists && (place.owner != geteuid() || place.group != getegid()) &&
         fchown(fd, place.owner, place.group) != 0 && fchown(fd, -1, place.group) != 0) {
-        // The table then becomes this account's, with its mode kept.
+        // The file stays this account's, its mode set all the same.
     }
-    return fchmod(fd, place.mode) == 0;
 }
 
 // Writes bytes to a temporary file beside the table and forces them to the disk. Returns what
 // failed, or an empty string; a failure leaves no temporary file behind.
-static std::string write_temp_file(const TablePlace &place, const std::string &bytes, std::string &temp)
+static std::string write_temp_file(const TablePlace &place, const std::string &bytes,
+                                   std::string &temp)
 {
     int fd = open_temp_file(place, temp);
     if (fd < 0)
         return place.target + ": its folder takes no new file (" + std::strerror(errno) + ")";
     errno = 0;
-    bool written = keep_owner_and_mode(fd, place) && write_all(fd, bytes) && fsync(fd) == 0;
+    give_to_table_owner(fd, place);
+    bool written = (!place.exists || fchmod(fd, place.mode) == 0) && write_all(fd, bytes) &&
+                   fsync(fd) == 0;
     std::string problem = written ? "" : place.target + ": " + std::strerror(errno ? errno : EIO);
     if (close(fd) != 0 && problem.empty())
         problem = place.target + ": " + std::strerror(errno);
@@ -241,9 +244,7 @@ static int open_lock_file(const TablePlace &place)
     const int flags = O_NOFOLLOW | O_CLOEXEC;
     int fd = open(place.lock.c_str(), O_RDWR | O_CREAT | O_EXCL | flags, READ_WRITE_BITS);
     if (fd >= 0) {
-        if (place.exists && fchown(fd, place.owner, place.group) != 0 && fchown(fd, -1, place.group) != 0) {
-            // The lock stays this account's; its mode still lets the table's readers lock it.
-        }
+        give_to_table_owner(fd, place);
         if (fchmod(fd, place.mode & READ_WRITE_BITS) != 0) {
             // The umask's mode is a narrower one, nothing worse.
         }
@@ -279,6 +280,7 @@ int record_high_score(const std::string &name, int score)
     TablePlace place;
     locate_table(place);
     int lock = lock_table(place);
+    locate_table(place); // as another game may have left it while this one waited
     bool read = !place.exists || read_table_file();
     int rank = read ? high_score_rank(score) : -1;
     if (rank >= 0)

@@ -171,7 +171,8 @@ static std::string trimmed(const std::string &line)
 static bool is_score_line(const std::string &line)
 {
     size_t digits = line[0] == '+' || line[0] == '-' ? 1 : 0;
-    return line.size() > digits && line.find_first_not_of("0123456789", digits) == std::string::npos;
+    return line.size() > digits &&
+           line.find_first_not_of("0123456789", digits) == std::string::npos;
 }
 
 // A table laid out as pairs of lines, a line of text and then a line holding only a number, with
