@@ -83,7 +83,7 @@ std::string copy_regular_file(const char *path, long limit, FileCopy &copy)
         copy.too_large = true;
         return too_big;
     }
-    copy.fd = memfd_create(path, MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    copy.fd = memfd_create("void-sentinel checked copy", MFD_CLOEXEC | MFD_ALLOW_SEALING);
     long copied = 0;
     if (copy.fd >= 0 && !copy_bytes(fd, copy.fd, limit, copied)) {
         std::string problem = std::strerror(errno);
