@@ -6,7 +6,7 @@
 // plainly gives its size twice; an object packed on its own (as the dat tool's -c1 and pat2dat's
 // -c pack them) gives its packed size, then its unpacked size negated. Allegro's loader unpacks
 // it until it has that many bytes and goes on reading after the packed bytes it took; its MIDI
-// synth skips an object by the size listed first.
+// synth skips any object by the size listed first.
 #include "frame/datafile_scan.h"
 
 #include <allegro.h>
@@ -71,20 +71,22 @@ static bool read_field(Walk &walk, long &value)
     return true;
 }
 
-// The packed bytes of one object: read from the walked file, no more than its listing gives.
+// The packed bytes of one object, handed to Allegro's unpacker a byte at a time, and whether the
+// last of them was the last of the file, which Allegro's loader marks as the file's end.
 struct PackedBytes {
-    PACKFILE *file;
-    long left;
+    const unsigned char *at;
+    const unsigned char *end;
+    bool ends_file;
+    bool file_ended;
 };
 
 static int packed_getc(void *source)
 {
     PackedBytes &packed = *static_cast<PackedBytes *>(source);
-    if (packed.left <= 0)
+    if (packed.at == packed.end)
         return EOF;
-    int c = pack_getc(packed.file);
-    if (c != EOF)
-        packed.left--;
+    int c = *packed.at++;
+    packed.file_ended = packed.at == packed.end && packed.ends_file;
     return c;
 }
 
@@ -94,20 +96,29 @@ static long no_fread(void *, long, void *) { return 0; }
 static int no_putc(int, void *) { return EOF; }
 static long no_fwrite(AL_CONST void *, long, void *) { return 0; }
 static int no_fseek(void *, int) { return -1; }
-static int packed_feof(void *source) { return static_cast<PackedBytes *>(source)->left <= 0; }
+static int packed_feof(void *source)
+{
+    PackedBytes &packed = *static_cast<PackedBytes *>(source);
+    return packed.at == packed.end;
+}
 static int no_ferror(void *) { return 0; }
 static PACKFILE_VTABLE packed_bytes_vtable = {no_close, packed_getc, no_ungetc, no_fread, no_putc,
                                              no_fwrite, no_fseek, packed_feof, no_ferror};
 
 // Unpacks an object packed on its own as Allegro's loader does: a buffer at a time, stopping
-// once the file is used up. False unless it gives all `size` bytes from at most `listed` packed
-// bytes; `used` gets how many it took, where Allegro's loader goes on reading.
-static bool unpack_bytes(Walk &walk, long listed, long size, std::string &bytes, long &used)
+// once the file is used up. False unless its `listed` packed bytes give exactly `size` bytes,
+// so that Allegro's loader, which reads as many packed bytes as it needs, and its MIDI synth,
+// which skips the listed number, both go on where the walk does.
+static bool unpack_bytes(Walk &walk, long listed, long size, std::string &bytes)
 {
-    PackedBytes packed = {walk.file, listed};
+    std::string packed_bytes;
+    if (!read_bytes(walk, listed, &packed_bytes) || !take_budget(walk, size))
+        return false;
+    const unsigned char *start = reinterpret_cast<const unsigned char *>(packed_bytes.data());
+    PackedBytes packed = {start, start + listed, pack_feof(walk.file) != 0, false};
     PACKFILE *source = pack_fopen_vtable(&packed_bytes_vtable, &packed);
     LZSS_UNPACK_DATA *unpack = create_lzss_unpack_data();
-    bool whole = source && unpack && take_budget(walk, size);
+    bool whole = source && unpack;
     unsigned char block[BLOCK];
     while (whole && size > 0) {
         int part = static_cast<int>(std::min(size, BLOCK));
@@ -116,15 +127,14 @@ static bool unpack_bytes(Walk &walk, long listed, long size, std::string &bytes,
             bytes.append(reinterpret_cast<char *>(block), got);
             size -= got;
         }
-        if (got < part || pack_feof(walk.file))
+        if (got < part || packed.file_ended)
             break;
     }
     if (unpack)
         free_lzss_unpack_data(unpack);
     if (source)
         pack_fclose(source);
-    used = listed - packed.left;
-    return whole && size == 0;
+    return whole && size == 0 && packed.at == packed.end;
 }
 
 // Reads an object's properties, keeping its name; false when they are broken. A property typed
@@ -160,15 +170,13 @@ static bool read_object(Walk &walk, std::string &bytes, ObjectFacts &facts)
     if (!read_field(walk, type) || !read_properties(walk, type, name) || type == DAT_FILE ||
         !read_field(walk, listed) || !read_field(walk, size) || listed < 0)
         return false;
-    long used = size;
-    bool whole = size < 0 ? unpack_bytes(walk, listed, -size, bytes, used)
-                          : read_bytes(walk, size, &bytes);
+    bool whole = size < 0 ? unpack_bytes(walk, listed, -size, bytes) : read_bytes(walk, size, &bytes);
     if (!whole)
         return false;
     facts = read_object_facts(static_cast<int>(type),
                               reinterpret_cast<const unsigned char *>(bytes.data()), bytes.size());
     facts.name = name;
-    facts.stored_as_listed = listed == used;
+    facts.stored_as_listed = size < 0 || listed == size;
     if (type == DAT_END)
         facts.damage = "is marked as the end of the file";
     else if (facts.damage.empty() && strcasecmp(name.c_str(), PATCH_INDEX_NAME) == 0)
