@@ -146,7 +146,7 @@ CAMPAIGN = [
           HUNTER_LEFT, pincer(9, 11, 2, 32)),
     # 4: fast hooks, and a hunter from the right.
     level(34,
-          line(10, 3, 36), line(12, 3, 36), pincer(9, 11, 3, 34), *round_of(3, 34)[1:],
+          pincer(10, 12, 3, 36), pincer(9, 11, 3, 34), *round_of(3, 34)[1:],
           after(90, HUNTER_RIGHT), after(150, pincer(9, 11, 3, 32)), *round_of(3, 32)[1:]),
     # 5: drifters, sinking slowly: shoot them before they come down.
     level(32,
@@ -173,7 +173,7 @@ CAMPAIGN = [
     # 10: more pincers, denser streams.
     level(28,
           *round_of(3, 26, hooks=False), HUNTER_LEFT, *round_of(3, 26), HUNTER_PINCER,
-          *round_of(3, 26, runners=False), *round_of(2, 26, hooks=False), DRIFTER_LEFT,
+          *round_of(3, 26, runners=False), *round_of(2, 26, hooks=False), DRIFTER_RIGHT,
           *round_of(3, 24), HUNTER_PINCER,
           *round_of(2, 24, runners=False)),
     # 11: everything, faster.
@@ -185,7 +185,8 @@ CAMPAIGN = [
     level(24,
           *round_of(4, 22, hooks=False), HUNTER_PINCER, *round_of(4, 22), HUNTER_PINCER,
           *round_of(3, 22, runners=False), DRIFTER_LEFT, *round_of(3, 22), HUNTER_PINCER,
-          *round_of(3, 22, hooks=False), HUNTER_PINCER, *round_of(3, 22, runners=False)),
+          after(90, pincer(6, 8, 3, 22)), pincer(5, 7, 3, 22), HUNTER_PINCER,
+          *round_of(3, 22, runners=False)),
 ]
 
 
