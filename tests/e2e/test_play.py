@@ -25,18 +25,16 @@ class Play(harness.JourneyTest):
                              "no bullet before Space is pressed")
 
             with game.holding("Right"):
-                time.sleep(0.5)
-            moved = gs.ship_x(game, game.screenshot(keep="ship-moved-right"))
-            self.assertIsNotNone(moved, "the ship is on its row after moving")
-            self.assertGreaterEqual(moved, SAFE_X)
+                shot = game.wait_for("the ship out of the first enemy's way",
+                                     lambda shot: (gs.ship_x(game, shot) or 0) >= SAFE_X,
+                                     keep="ship-moved-right")
+            moved = gs.ship_x(game, shot)
             self.assertEqual((moved - gs.SHIP_START_X) % SHIP_STEP, 0)
 
             with game.holding("Left"):
-                time.sleep(0.2)
-            back = gs.ship_x(game, game.screenshot())
-            self.assertIsNotNone(back)
-            self.assertLess(back, moved)
-            self.assertEqual((moved - back) % SHIP_STEP, 0)
+                shot = game.wait_for("the ship back to the left",
+                                     lambda shot: (gs.ship_x(game, shot) or moved) < moved)
+            self.assertEqual((moved - gs.ship_x(game, shot)) % SHIP_STEP, 0)
 
             with game.holding("Right"):
                 game.wait_for("the ship at the right edge", gs.shows_ship_at(game, gs.SHIP_MAX_X),
