@@ -296,17 +296,11 @@ class Game:
                 print(f"{key} had no visible effect ({what}); pressing it again",
                       file=sys.stderr)
 
-    def press_to_exit(self, key, timeout=PRESS_TIMEOUT, tries=PRESS_TRIES):
-        """Taps a key that should end the game until it does; returns the exit status."""
-        for attempt in range(1, tries + 1):
-            self.tap(key)
-            try:
-                self.status = self.process.wait(timeout)
-                return self.status
-            except subprocess.TimeoutExpired:
-                if attempt == tries:
-                    raise JourneyError(f"{key} did not end the game after {tries} taps")
-                print(f"{key} did not end the game; pressing it again", file=sys.stderr)
+    def press_to_exit(self, key, timeout=DEFAULT_TIMEOUT):
+        """Holds a key that should end the game until it does (a tap can pass unseen by a busy
+        game); returns the exit status."""
+        with self.holding(key):
+            return self.wait_exit(timeout)
 
     def key_down(self, key):
         self.focus()
