@@ -49,31 +49,25 @@ def now(game):
     return size / BYTES_PER_SECOND
 
 
-def wait_for(game, what, done, timeout=WAIT_TIMEOUT):
-    """Reads the game's capture until done(capture) is true; returns the capture then. The
+def wait_for(game, what, heard, timeout=WAIT_TIMEOUT):
+    """Reads the game's capture until heard(capture) gives a result; returns that result. The
     capture keeps its own time, which a busy machine can let run ahead of the clock or behind."""
     deadline = time.monotonic() + timeout
     while True:
-        capture = Capture(game.audio_file)
-        if done(capture):
-            return capture
+        result = heard(Capture(game.audio_file))
+        if result:
+            return result
         if not game.running() or time.monotonic() > deadline:
             raise AssertionError(f"{what} was not heard within {timeout} s")
         time.sleep(WAIT_POLL)
 
 
-def heard_until(seconds):
-    return lambda capture: capture.seconds >= seconds
-
-
-def sound_after(start):
-    return lambda capture: capture.first_sound(RIGHT, start) is not None
-
-
-def ends_quiet(seconds):
-    """True of a capture whose last `seconds` are silent in both channels."""
-    return lambda capture: capture.seconds >= seconds and not any(
-        capture.frames[-2 * round(seconds * RATE):])
+def quiet_end(seconds):
+    """The length of a capture whose last `seconds` are silent in both channels, else None."""
+    def heard(capture):
+        if not any(capture.frames[-2 * round(seconds * RATE):]):
+            return capture.seconds
+    return heard
 
 
 class _Sample(ctypes.Structure):

@@ -94,7 +94,7 @@ class Sound(harness.JourneyTest):
                           keep="title-menu")
             menu_start = menu_at[-1]
             menu_end = menu_start + TUNE_START_MARGIN + MENU_LISTEN
-            audio.wait_for(game, "the title tune", audio.heard_until(menu_end))
+            audio.wait_for(game, "the title tune", lambda capture: capture.seconds >= menu_end)
             game.wait_for("the menu still", gs.shows_menu, timeout=5)
             self.assertEqual(game.messages(), [], "with a sound device no box is shown")
             game.kill()
@@ -151,12 +151,13 @@ class Sound(harness.JourneyTest):
             play_at_right_edge(game)
             fire_start = audio.now(game)
             with game.holding("space"):
-                first = audio.wait_for(game, "a shot", audio.sound_after(fire_start))
-                audio.wait_for(game, "held fire", audio.heard_until(
-                    first.first_sound(audio.RIGHT, fire_start) + FIRE_HOLD))
+                first = audio.wait_for(game, "a shot",
+                                       lambda capture: capture.first_sound(audio.RIGHT, fire_start))
+                audio.wait_for(game, "held fire",
+                               lambda capture: capture.seconds >= first + FIRE_HOLD)
             # Firing stops once Space is let go: the capture falls silent.
             listen_end = audio.wait_for(game, "silence once Space was let go",
-                                        audio.ends_quiet(QUIET)).seconds
+                                        audio.quiet_end(QUIET))
             self.assertEqual(game.press_to_exit("Escape"), 0)
             self.assertEqual(game.messages(), [], "with a sound device no box is shown")
 
@@ -184,8 +185,7 @@ class Sound(harness.JourneyTest):
             fire_start = audio.now(game)
             with game.holding("space"):
                 game.wait_for("the tally once both are shot down", gs.shows_tally)
-            listen_end = audio.wait_for(game, "the last explosion's end",
-                                        audio.ends_quiet(QUIET)).seconds
+            listen_end = audio.wait_for(game, "the last explosion's end", audio.quiet_end(QUIET))
             game.kill()
 
             with audio.kept_on_failure(game):
