@@ -37,11 +37,7 @@ SCORE_CELLS = 12
 ENTRY_HEADING = ("You've got a High Score!!", 40, 0)
 ENTRY_PROMPT = ("Enter your name here:", 60, 50)
 
-# Tally after a completed level.
 BLACK = (0, 0, 0)
-MAGENTA = (255, 0, 255)
-BLUE = (0, 0, 255)
-TALLY_READY_Y = 100
 
 QUIT_STATUS = 1   # "Quit" ends the game with this status
 
@@ -174,16 +170,6 @@ def visit_high_scores(game, keep=None):
 
 def shows_name_entry(shot):
     return all(shot.shows_text(x, y, text) for text, x, y in (ENTRY_HEADING, ENTRY_PROMPT))
-
-
-def shows_tally(shot):
-    return shot.text_at(0, TALLY_READY_Y, 6) == "Level "
-
-
-def tally_lines(shot):
-    """The first four lines of the tally in their colours, and the white "Level N Ready!" line."""
-    return [shot.text_at(0, 0, 24, MAGENTA).rstrip(), shot.text_at(0, 15, 24, BLUE).rstrip(),
-            shot.text_at(0, 45, 24, BLUE).rstrip(), shot.text_at(0, TALLY_READY_Y, 30).rstrip()]
 
 
 def expect(condition, description):

@@ -14,6 +14,8 @@ BG_LIVES = 6
 BG_GAME_OVER = 7
 BG_BACKDROP = 11
 RED = (255, 0, 0)
+MAGENTA = (255, 0, 255)
+BLUE = (0, 0, 255)
 
 # Pictures are compared on a grid of sample points; text and numbers drawn over them and the
 # 5-6-5 rounding of the screen leave most samples within the tolerance.
@@ -23,7 +25,7 @@ PICTURE_MATCH = 0.9
 LINE_CELLS = 40
 
 # The tally: (row, colour) of its eight lines.
-TALLY_ROWS = [(0, gs.MAGENTA), (15, gs.BLUE), (30, RED), (45, gs.BLUE),
+TALLY_ROWS = [(0, MAGENTA), (15, BLUE), (30, RED), (45, BLUE),
               (100, WHITE), (110, WHITE), (140, WHITE), (150, WHITE)]
 SHOP_ROWS = [0, 10, 20, 50, 60, 72, 84, 96, 108, 122]
 MESSAGE_ROW = 0

@@ -149,16 +149,13 @@ class ScreenProbe:
             raise RuntimeError("XGetImage failed")
         try:
             head = image.contents
-            if head.bits_per_pixel != 32 or head.red_mask != RED_MASK_24:
+            if (head.bits_per_pixel, head.bytes_per_line, head.red_mask) != (32, width * 4,
+                                                                             RED_MASK_24):
                 raise RuntimeError("the display is not the expected 24-bit one")
-            stride = head.bytes_per_line
-            raw = ctypes.string_at(head.data, stride * height)
+            raw = ctypes.string_at(head.data, width * 4 * height)
         finally:
             self.x11.XDestroyImage(image)
         rgb = bytearray(width * height * 3)
-        for row in range(height):
-            line = raw[row * stride:row * stride + width * 4]  # blue, green, red, unused
-            out = row * width * 3
-            for channel, source in enumerate((2, 1, 0)):
-                rgb[out + channel:out + width * 3:3] = line[source::4]
+        for channel, source in enumerate((2, 1, 0)):  # the server sends blue, green, red, unused
+            rgb[channel::3] = raw[source::4]
         return Screen(width, height, bytes(rgb))

@@ -12,6 +12,7 @@ import sys
 import audio
 import harness
 import game_screens as gs
+import progress_screens as ps
 
 SOUNDS_DAT = "sounds.dat"
 SND_EXPLOSION = 0
@@ -184,7 +185,7 @@ class Sound(harness.JourneyTest):
             gs.new_game(game)
             fire_start = audio.now(game)
             with game.holding("space"):
-                game.wait_for("the tally once both are shot down", gs.shows_tally)
+                game.wait_for("the tally once both are shot down", ps.shows_tally(game))
             listen_end = audio.wait_for(game, "the last explosion's end", audio.quiet_end(QUIET))
             game.kill()
 
