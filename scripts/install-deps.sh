@@ -9,7 +9,8 @@ set -euo pipefail
 play_packages=(build-essential cmake pkg-config liballegro4-dev sox abcmidi freepats x11-utils)
 deb_packages=(debhelper dpkg-dev lintian appstream)
 test_packages=(googletest libgtest-dev libbenchmark-dev xvfb xdotool imagemagick
-               python3 clang libclang-rt-14-dev valgrind desktop-file-utils man-db debootstrap)
+               python3 clang libclang-rt-14-dev valgrind desktop-file-utils man-db debootstrap
+               gcovr)
 
 wanted=("${play_packages[@]}")
 case "${1:-play}" in

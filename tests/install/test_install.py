@@ -304,10 +304,9 @@ class Launcher(InstalledPrefix):
             with self.game(display, "install-score-entry", data_home) as game:
                 game_screens.start_to_menu(game)
                 # Play follows the menu at once: Escape once the menu is gone ends it.
-                game.tap("Return")
-                game.wait_for("play", lambda shot: not game_screens.shows_menu(shot), keep="play")
-                game.tap("Escape")
-                game.wait_for("the name entry", game_screens.shows_name_entry, keep="entry")
+                game.press("Return", "play", lambda shot: not game_screens.shows_menu(shot),
+                           keep="play")
+                game.press("Escape", "the name entry", game_screens.shows_name_entry, keep="entry")
                 game.type_text("Tester")
                 game.tap("Return")
                 shot = game.wait_for("the table", game_screens.shows_table, keep="table")
@@ -321,8 +320,7 @@ class Launcher(InstalledPrefix):
             with self.game(display, "install-second-start", data_home) as game:
                 game_screens.start_to_menu(game)
                 game_screens.move_cursor(game, "Down", game_screens.HIGH_SCORES)
-                game.tap("Return")
-                shot = game.wait_for("the table", game_screens.shows_table, keep="table")
+                shot = game.press("Return", "the table", game_screens.shows_table, keep="table")
                 self.assertEqual(game_screens.table_rows(shot)[:2],
                                  [("Tester", "0"), ("Old1", "-10")])
                 game.tap(game_screens.ANY_KEY)
@@ -370,8 +368,7 @@ def quit_from_menu(game):
                          and game_screens.cursor_row(shot) in rows)
     for row in rows[rows.index(game_screens.cursor_row(shot)) + 1:]:
         game_screens.move_cursor(game, "Down", row)
-    game.tap("Return")
-    return game.wait_exit()
+    return game.press_to_exit("Return")
 
 
 class LaunchedGame(harness.Game):
