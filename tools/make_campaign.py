@@ -183,7 +183,7 @@ CAMPAIGN = [
           *round_of(3, 22, runners=False)),
     # 12: the last stand; then the campaign starts over from level 1.
     level(24,
-          *round_of(4, 22, hooks=False), HUNTER_PINCER, *round_of(4, 22), HUNTER_PINCER,
+          *round_of(4, 24, hooks=False), HUNTER_PINCER, *round_of(3, 22), HUNTER_PINCER,
           *round_of(3, 22, runners=False), DRIFTER_LEFT, *round_of(3, 22), HUNTER_PINCER,
           after(90, pincer(6, 8, 3, 22)), pincer(5, 7, 3, 22), HUNTER_PINCER,
           *round_of(3, 22, runners=False)),

@@ -302,8 +302,9 @@ Played play_campaigns(const Game &game, const Traits &traits, int runs)
     return played;
 }
 
-// Every player's campaigns, each player in a process of its own, `jobs` at a time;
-// a player whose process fails ends the pilot with its failure.
+// Every player's campaigns, each player in a process of its own, `jobs` at a time:
+// a new player starts as soon as any one finishes, so that a slow player does
+// not hold up the others. A player whose process fails ends the pilot with its failure.
 void play_family(const Game &game, const Options &options, std::vector<Played> &family)
 {
     struct Child {
@@ -311,22 +312,31 @@ void play_family(const Game &game, const Options &options, std::vector<Played> &
         int pipe;
     };
     std::vector<Child> children(family.size());
-    auto collect = [&](size_t i) {
+    // A player's tallies fit in the pipe, so its process ends without waiting for them to be read.
+    auto collect_any = [&]() {
+        int status = 0;
+        pid_t pid = waitpid(-1, &status, 0);
+        size_t i = 0;
+        while (i < children.size() && children[i].pid != pid)
+            i++;
+        if (i == children.size())
+            give_up(std::string("lost track of a player: ") + std::strerror(errno));
         std::vector<LevelTally> &levels = family[i].levels;
         levels.assign(game.chain.size(), LevelTally{});
         size_t size = levels.size() * sizeof(LevelTally), got = 0;
         for (ssize_t n = 1; got < size && n > 0; got += n)
             n = read(children[i].pipe, reinterpret_cast<char *>(levels.data()) + got, size - got);
         close(children[i].pipe);
-        int status = 0;
-        waitpid(children[i].pid, &status, 0);
         if (got != size || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
             std::exit(EXIT_FAULT); // the child has said why
     };
     std::fflush(stdout);
-    for (size_t i = 0; i < family.size(); i++) {
-        if (i >= static_cast<size_t>(options.jobs))
-            collect(i - options.jobs);
+    size_t running = 0;
+    for (size_t i = 0; i < family.size(); i++, running++) {
+        if (running >= static_cast<size_t>(options.jobs)) {
+            collect_any();
+            running--;
+        }
         int ends[2];
         if (pipe(ends) != 0 || (children[i].pid = fork()) < 0)
             give_up(std::string("cannot start a player: ") + std::strerror(errno));
@@ -341,9 +351,8 @@ void play_family(const Game &game, const Options &options, std::vector<Played> &
         close(ends[1]);
         children[i].pipe = ends[0];
     }
-    for (size_t i = family.size() > static_cast<size_t>(options.jobs) ? family.size() - options.jobs : 0;
-         i < family.size(); i++)
-        collect(i);
+    for (; running > 0; running--)
+        collect_any();
 }
 
 // What each level's flights say, read with nobody playing.
