@@ -174,10 +174,14 @@ Options parse_options(int argc, char **argv)
     std::exit(EXIT_FAULT);
 }
 
-// A new game: the state start-up and "New Game" leave, the first level loaded.
+// A new game: the state start-up and "New Game" leave, the first level loaded. The enemy
+// records are cleared as at start-up: a record's heading outlives its level, and a campaign
+// must not inherit the last one's.
 void start_new_game()
 {
     reset_starting_state();
+    for (Enemy &enemy : enemies)
+        enemy = Enemy{};
     reset_run();
     spawn_countdown = 0.0;
     fire_cooldown = 0;
