@@ -8,16 +8,26 @@
 #include "play/play.h"
 
 #include <allegro.h>
+#include <xalleg.h>
 #include <cerrno>
 #include <cstdlib>
 
 static const char GAME_TITLE[] = "Void Sentinel";
 static const int TICKS_PER_SECOND = 60;
+// The window's class, which desktops match with the menu entry's StartupWMClass.
+static const char WINDOW_CLASS[] = "void-sentinel";
+
+// The game's icon as XPM rows, drawn at build from its SVG; Allegro's own variable takes it.
+extern const char *const game_icon_xpm[];
+extern "C" void *allegro_icon;
 
 // Everything before the intro: Allegro, the timer, sound, the screen and the
 // back buffer. Failures the game cannot play through are fatal.
 static BITMAP *start_allegro(const char *program)
 {
+    // Allegro makes its window as it starts: its class and icon are set before.
+    xwin_set_window_name(WINDOW_CLASS, WINDOW_CLASS);
+    allegro_icon = const_cast<char **>(game_icon_xpm);
     if (allegro_init() != 0)
         fatal_error("Void Sentinel cannot start: %s\n(it needs an X display)\n", allegro_error);
     restore_stop_signals();

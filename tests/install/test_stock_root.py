@@ -1,4 +1,4 @@
-"""The game on a player's machine: a minimal Debian 12 root, prepared by scripts/stock-root.sh,
+"""The game on a player's machine: a minimal Debian root, prepared by scripts/stock-root.sh,
 where the real game opens its window on an Xvfb outside the root and is driven from outside.
 
     test_stock_root.py [-v] MakePlay   the README's `make play` in the clone VS_STOCK_CLONE
@@ -8,7 +8,6 @@ VS_STOCK_ROOT names the root. Both need root, for chroot.
 """
 import os
 import shutil
-import subprocess
 import sys
 import tempfile
 import time
@@ -19,7 +18,8 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
 
 import game_screens  # noqa: E402  (found through the path set just above)
 import harness  # noqa: E402
-from test_install import QUIT_STATUS, ESCAPE_STATUS, SHARED_NAMES, quit_from_menu  # noqa: E402
+from test_install import (SHARED_NAMES, CommandGame, quit_from_menu,  # noqa: E402
+                          three_starts_keep_the_scores)
 
 ROOT = Path(os.environ.get("VS_STOCK_ROOT", "/nonexistent"))
 CLONE = os.environ.get("VS_STOCK_CLONE", "/root/void-sentinel")
@@ -36,48 +36,29 @@ def inside(path):
     return "/" + str(Path(path).relative_to(ROOT))
 
 
-class RootGame(harness.Game):
-    """The harness's game, started by a command inside the root. The stand-in xmessage, the
-    sound capture and Allegro's settings live in `folder` under the root's /tmp, open to the
-    ordinary user; the game's own files are those of the root."""
+class RootGame(CommandGame):
+    """A game started by a command inside the root, as `user` when one is given, with the bare
+    environment of a fresh login. The stand-in xmessage, the sound capture and Allegro's
+    settings live in `folder` under the root's /tmp, open to an ordinary user."""
 
     def __init__(self, display, journey, folder, command, home, user=None):
-        self.display, self.journey = display, journey
-        self.artifacts = harness.ARTIFACTS / journey
-        shutil.rmtree(self.artifacts, ignore_errors=True)
-        self.artifacts.mkdir(parents=True)
-        self.folder, self.run_dir = Path(folder), None
-        self.process = self.window = self.last_shot = self.status = None
-        self.command, self.home, self.user = command, home, user
-        for stale in self.folder.iterdir():
+        for stale in Path(folder).iterdir():
             shutil.rmtree(stale) if stale.is_dir() else stale.unlink()
-        self._set_up_environment(sound=True)
-        # The capture file as the game inside the root names it.
+        super().__init__(display, journey, command, {}, folder)
+        self.home, self.user = home, user
+        # The capture file and the message log as the game inside the root names them.
         (self.folder / "alsa.conf").write_text(
             harness.ALSA_CAPTURE.format(out=inside(self.folder / "audio.raw")))
         (self.folder / "bin" / "xmessage").write_text(harness.XMESSAGE_STAND_IN.format(
             log=inside(self.message_log), status=harness.XMESSAGE_OK_STATUS))
         for path in [self.folder, *self.folder.rglob("*")]:
             path.chmod(0o777 if path.is_dir() or path.name == "xmessage" else 0o666)
-
-    def start(self):
-        if self.process is not None:
-            return self
-        self.stdout = open(self.artifacts / "stdout.txt", "wb")
-        self.stderr = open(self.artifacts / "stderr.txt", "wb")
-        env = {"HOME": self.home, "LANG": "C.UTF-8", "DEBIAN_FRONTEND": "noninteractive",
-               "DISPLAY": self.display.name,
-               "PATH": f"{inside(self.folder / 'bin')}:{SYSTEM_PATH}",
-               "ALSA_CONFIG_PATH": inside(self.folder / "alsa.conf"),
-               "ALLEGRO": inside(self.folder / "allegro")}
-        command = ["chroot", str(ROOT)]
-        if self.user:
-            command += ["runuser", "-u", self.user, "--"]
-        command += ["/usr/bin/env", "-i", *(f"{k}={v}" for k, v in env.items()), *self.command]
-        self.process = subprocess.Popen(
-            command, cwd="/", stdout=self.stdout, stderr=self.stderr,
-            stdin=subprocess.DEVNULL, start_new_session=True)
-        return self
+        bare = {"HOME": home, "LANG": "C.UTF-8", "DEBIAN_FRONTEND": "noninteractive",
+                "DISPLAY": display.name, "PATH": f"{inside(self.folder / 'bin')}:{SYSTEM_PATH}",
+                "ALSA_CONFIG_PATH": inside(self.folder / "alsa.conf"),
+                "ALLEGRO": inside(self.folder / "allegro")}
+        self.command = ["chroot", ROOT, *(["runuser", "-u", user, "--"] if user else []),
+                        "/usr/bin/env", "-i", *(f"{k}={v}" for k, v in bare.items()), *command]
 
     def __exit__(self, exc_type, exc, tb):
         """As the harness's, but the folder is the test's to remove: the next game uses it."""
@@ -100,17 +81,17 @@ class RootGame(harness.Game):
             print("\n".join(["  the last lines of its output:", *tail]), file=sys.stderr)
 
 
-def harness_folder():
+def harness_folder(test):
     folder = Path(tempfile.mkdtemp(prefix="vs-harness-", dir=ROOT / "tmp"))
     folder.chmod(0o777)
+    test.addCleanup(shutil.rmtree, folder, ignore_errors=True)
     return folder
 
 
 class MakePlay(unittest.TestCase):
 
     def test_make_play_opens_the_window_and_quit_ends_it_without_a_make_error(self):
-        folder = harness_folder()
-        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        folder = harness_folder(self)
         with harness.Display() as display:
             with RootGame(display, "stock-make-play", folder, ["make", "-C", CLONE, "play"],
                           home="/root") as game:
@@ -152,53 +133,22 @@ class Package(unittest.TestCase):
         scores = user_dir / "highscores.sco"
         accounts = (ROOT / "etc/passwd").read_text().splitlines()
         uid = next(int(line.split(":")[2]) for line in accounts if line.startswith(f"{PLAYER}:"))
-        folder = harness_folder()
-        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        folder = harness_folder(self)
         moment = time.time()
 
-        def game(journey):
-            return RootGame(display, f"stock-package-{journey}", folder, ["void-sentinel"],
-                            home=home, user=PLAYER)
-
-        with harness.Display() as display:
-            with game("first-start") as first:
-                game_screens.start_to_menu(first)
-                self.assertEqual(quit_from_menu(first), QUIT_STATUS)
-                self.assertEqual(first.messages(), [])
+        def prepared():
             for name in SHARED_NAMES:
                 self.assertEqual(os.readlink(user_dir / name), f"{DATA}/{name}")
             blank = ROOT / DATA.lstrip("/") / "highscores.sco"
             self.assertEqual(scores.read_bytes(), blank.read_bytes())
             self.assertEqual((scores.stat().st_uid, user_dir.stat().st_uid), (uid, uid))
 
-            # A table that even 0 points beat: ending a new game at once enters a score.
-            beaten = [(f"Old{i}", -10 * i) for i in range(1, 11)]
-            scores.write_bytes(harness.scores_text(beaten).encode())
-            with game("score-entry") as second:
-                game_screens.start_to_menu(second)
-                second.tap("Return")
-                second.wait_for("play", lambda shot: not game_screens.shows_menu(shot))
-                second.tap("Escape")
-                second.wait_for("the name entry", game_screens.shows_name_entry, keep="entry")
-                second.type_text("Player")
-                second.tap("Return")
-                second.wait_for("the table", game_screens.shows_table)
-                second.tap(game_screens.ANY_KEY)
-                self.assertEqual(second.wait_exit(), ESCAPE_STATUS)
-            entered = harness.scores_text([("Player", 0)] + beaten[:9]).encode()
-            self.assertEqual(scores.read_bytes(), entered)
-            self.assertEqual(scores.stat().st_uid, uid)
-
-            with game("second-start") as third:
-                game_screens.start_to_menu(third)
-                game_screens.move_cursor(third, "Down", game_screens.HIGH_SCORES)
-                third.tap("Return")
-                shot = third.wait_for("the table", game_screens.shows_table, keep="table")
-                self.assertEqual(game_screens.table_rows(shot)[0], ("Player", "0"))
-                third.tap(game_screens.ANY_KEY)
-                self.assertEqual(quit_from_menu(third), QUIT_STATUS)
-            self.assertEqual(scores.read_bytes(), entered)
-
+        with harness.Display() as display:
+            three_starts_keep_the_scores(
+                self, lambda journey: RootGame(display, f"stock-package-{journey}", folder,
+                                               ["void-sentinel"], home=home, user=PLAYER),
+                scores, "Player", after_first_start=prepared)
+        self.assertEqual(scores.stat().st_uid, uid)
         self.assertEqual(changed_since(moment, user_dir, {folder}), [])
 
 
