@@ -4,7 +4,7 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 # What playing needs from the build: the game, its datafiles and the staged run folder.
 PLAY_TARGETS := void-sentinel datafiles stage_data
 
-.PHONY: play test build configure deps-play deps-test deps-deb bench curve mutants screenshots deb clean
+.PHONY: play test stock build configure deps-play deps-test deps-deb bench curve mutants screenshots deb clean
 
 # Configured without tests unless this build folder already has them (make test turned them on).
 play: deps-play
@@ -12,10 +12,19 @@ play: deps-play
 	cmake --build $(BUILD) -j $(JOBS) --target $(PLAY_TARGETS)
 	scripts/play.sh
 
+# The Debian releases a player's machine is tried on by make test; make stock SUITE=forky tries
+# another (testing, say) the same way.
+STOCK_SUITES := bookworm trixie
+SUITE ?= $(STOCK_SUITES)
+
 test: deps-test build
 	cd $(BUILD) && ctest --output-on-failure -j1
 	scripts/ci-hardening.sh
-	scripts/stock-root.sh check $(BUILD)
+	scripts/stock-root.sh check $(BUILD) $(STOCK_SUITES)
+
+# A player's machine: make play, make deb, the packages installed and played, in a minimal root.
+stock: deps-test
+	scripts/stock-root.sh check $(BUILD) $(SUITE)
 
 bench: deps-test build
 	$(BUILD)/bench/void-sentinel-bench
