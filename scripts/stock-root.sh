@@ -195,13 +195,15 @@ add_git_make_and_clone() {
 # `make play` until the window and Quit, then `make deb`, in one root; the packages and the
 # source package's tree are kept in STOCK/SUITE for the package root.
 play_and_build() {
-    local stock=$1 suite=$2 root=$stock/root-$suite-play out=$stock/$suite
+    local stock=$1 suite=$2
+    local root=$stock/root-$suite-play out=$stock/$suite
     open_root "$stock" "$suite" "$root" x
     add_git_make_and_clone "$root"
     step "make play in the $suite root"
     VS_STOCK_ROOT=$root VS_STOCK_CLONE=$clone python3 "$stock_test" -v MakePlay
     step "make deb in the $suite root"
-    in_root "$root" make -C "$clone" deb
+    logged "$root.deb.log" "make deb failed in the $suite root" in_root "$root" make -C "$clone" deb
+    sed -n '/^== dpkg-buildpackage/,$p' "$root.deb.log"
     rm -rf "$out"
     mkdir -p "$out/source"
     cp "$root$clone"/build/*.deb "$out/"
@@ -212,7 +214,8 @@ play_and_build() {
 # The packages installed with apt in a fresh root, played by an ordinary user, then their
 # autopkgtest (whose own virtual display needs no X from outside).
 install_and_play() {
-    local stock=$1 suite=$2 root=$stock/root-$suite-package out=$stock/$suite deb debs=()
+    local stock=$1 suite=$2 deb debs=()
+    local root=$stock/root-$suite-package out=$stock/$suite
     open_root "$stock" "$suite" "$root" x
     step "apt install the $suite packages in a fresh $suite root"
     mkdir -p "$root/tmp/packages"

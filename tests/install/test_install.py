@@ -5,6 +5,7 @@ space and a quote so that paths the launcher carries are quoted right.
     test_install.py [-v] InstalledFiles   files, menu entry, icon and manual page (no display)
     test_install.py [-v] Launcher         the launcher, without a display and with the real game
     test_install.py [-v] PlayScript       what `make play` makes of the game's exit status
+    test_install.py [-v] Packaged         the game the Debian package installed (its autopkgtest)
 """
 import hashlib
 import os
@@ -142,6 +143,7 @@ class InstalledFiles(InstalledPrefix):
                          self.installed(LAUNCHER))
         self.assertEqual(fields["Icon"], Path(ICON).stem)
         self.assertEqual(fields["Terminal"], "false")
+        self.assertEqual(fields["StartupWMClass"], NAME)
 
     def test_icon_is_a_square_svg_picture(self):
         root = ElementTree.parse(self.installed(ICON)).getroot()
@@ -194,8 +196,8 @@ class Launcher(InstalledPrefix):
         self.assertEqual(snapshot(self.prefix), self.before, "the installed files changed")
 
     def launch_without_display(self, launcher=None, starts=1, **env_changes):
-        """Runs the launcher (this class's by default) `starts` times at once, as a double
-        click would twice, and gives the result of the last."""
+        """The launcher (this class's by default) run `starts` times at once, as a double click
+        does twice: their one result."""
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "XDG_DATA_HOME")}
         env["HOME"] = str(self.home)
         for key, value in env_changes.items():
@@ -207,13 +209,10 @@ class Launcher(InstalledPrefix):
         launches = [subprocess.Popen(command, env=env, cwd=self.home, text=True,
                                      stdout=subprocess.PIPE, stderr=subprocess.PIPE)
                     for _ in range(starts)]
-        outputs = [launch.communicate(timeout=120) for launch in launches]
-        results = [subprocess.CompletedProcess(command, launch.returncode, *output)
-                   for launch, output in zip(launches, outputs)]
-        for result in results[:-1]:
-            self.assertEqual((result.returncode, result.stdout + result.stderr),
-                             (results[-1].returncode, results[-1].stdout + results[-1].stderr))
-        return results[-1]
+        results = {(*launch.communicate(timeout=120), launch.returncode) for launch in launches}
+        self.assertEqual(len(results), 1, f"starts at once ended differently: {results}")
+        (stdout, stderr, status), = results
+        return subprocess.CompletedProcess(command, status, stdout, stderr)
 
     def assert_prepared(self, user_dir, blank_scores=True):
         for name in SHARED_NAMES:
@@ -297,13 +296,12 @@ class Launcher(InstalledPrefix):
 
     def test_installing_again_into_the_players_own_prefix_keeps_their_table(self):
         # The home install: the prefix ~/.local holds the player's folder as well.
-        prefix = self.home / ".local"
+        prefix, table = self.home / ".local", harness.scores_text([("Mine", 77)] * 10).encode()
         install(prefix)
         self.assertEqual(self.launch_without_display(prefix / LAUNCHER).returncode, QUIT_STATUS)
-        scores = prefix / "share" / NAME / "highscores.sco"
-        scores.write_bytes(harness.scores_text([("Mine", 77)] * 10).encode())
+        (prefix / "share" / NAME / "highscores.sco").write_bytes(table)
         install(prefix)
-        self.assertEqual(scores.read_bytes(), harness.scores_text([("Mine", 77)] * 10).encode())
+        self.assertEqual((prefix / "share" / NAME / "highscores.sco").read_bytes(), table)
 
     def launch_missing(self, env_changes, **more):
         """Launches with env_changes, with the installed data named `missing` moved away."""
@@ -326,8 +324,20 @@ class Launcher(InstalledPrefix):
                 self, lambda journey: CommandGame(display, f"install-{journey}",
                                                   [self.installed(LAUNCHER)], env),
                 data_home / NAME / "highscores.sco", "Tester",
-                after_first_start=lambda: self.assert_prepared(data_home / NAME))
+                while_on_the_menu=lambda: self.assert_prepared(data_home / NAME))
         self.assert_prepared(data_home / NAME, blank_scores=False)
+
+
+class Packaged(unittest.TestCase):
+    """The game the Debian package installed, as its autopkgtest starts it."""
+
+    def test_the_window_reaches_the_title_menu_and_quit_ends_the_game(self):
+        home = tempfile.mkdtemp(prefix="vs-home-")
+        self.addCleanup(shutil.rmtree, home, ignore_errors=True)
+        with harness.Display() as display:
+            with CommandGame(display, "packaged", ["/usr/games/void-sentinel"],
+                             {"HOME": home}) as game:
+                first_start(self, game)
 
 
 class PlayScript(unittest.TestCase):
@@ -365,21 +375,26 @@ def quit_from_menu(game):
     return game.wait_exit()
 
 
-def three_starts_keep_the_scores(test, start_game, scores, name, after_first_start=None):
+def first_start(test, game, while_on_the_menu=None, quit_status=QUIT_STATUS):
+    """The game's own window (its class and icon) reaches the title menu, and Quit ends what
+    was started with `quit_status`, and no message box."""
+    game_screens.start_to_menu(game)
+    window = run(["xprop", "-id", game.window, "WM_CLASS", "WM_HINTS"], env=game.x_env).stdout
+    test.assertIn(f'WM_CLASS(STRING) = "{NAME}", "{NAME}"', window)
+    test.assertIn("bitmap id # to use for icon", window)
+    if while_on_the_menu:
+        while_on_the_menu()
+    test.assertEqual(quit_from_menu(game), quit_status)
+    test.assertEqual(game.messages(), [])
+
+
+def three_starts_keep_the_scores(test, start_game, scores, name, while_on_the_menu=None):
     """What every install of the game is held to. A first start opens the game's own window
     (its class and icon) and prepares the player's folder, and Quit ends it; a score entered in
     a second game is in the player's table; a third start shows it and keeps the file.
     start_game(journey) gives a game not yet started; `scores` is the player's table."""
     with start_game("first-start") as game:
-        game_screens.start_to_menu(game)
-        window_class = run(["xprop", "-id", game.window, "WM_CLASS", "WM_HINTS"],
-                           env=game.x_env).stdout
-        test.assertIn(f'WM_CLASS(STRING) = "{NAME}", "{NAME}"', window_class)
-        test.assertIn("bitmap id # to use for icon", window_class)
-        if after_first_start:
-            after_first_start()
-        test.assertEqual(quit_from_menu(game), QUIT_STATUS)
-        test.assertEqual(game.messages(), [])
+        first_start(test, game, while_on_the_menu)
 
     # A table that even 0 points beat, so ending a new game at once enters a score.
     beaten = [(f"Old{i}", -10 * i) for i in range(1, 11)]
@@ -413,9 +428,8 @@ def three_starts_keep_the_scores(test, start_game, scores, name, after_first_sta
 
 
 class CommandGame(harness.Game):
-    """The harness's game started by a command (the installed launcher, say) rather than from a
-    copy of the run folder, with the harness's stand-in xmessage and sound capture in a folder
-    of its own and env_changes over its environment."""
+    """The harness's game started by a command (the installed launcher, say), not from a copy
+    of the run folder; its stand-ins in a folder of its own, env_changes over its environment."""
 
     def __init__(self, display, journey, command, env_changes, folder=None):
         self.display, self.journey, self.command = display, journey, command

@@ -7,7 +7,6 @@ where the real game opens its window on an Xvfb outside the root and is driven f
 VS_STOCK_ROOT names the root. Both need root, for chroot.
 """
 import os
-import shutil
 import sys
 import tempfile
 import time
@@ -16,9 +15,8 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
 
-import game_screens  # noqa: E402  (found through the path set just above)
-import harness  # noqa: E402
-from test_install import (SHARED_NAMES, CommandGame, quit_from_menu,  # noqa: E402
+import harness  # noqa: E402  (found through the path set just above)
+from test_install import (SHARED_NAMES, CommandGame, first_start,  # noqa: E402
                           three_starts_keep_the_scores)
 
 ROOT = Path(os.environ.get("VS_STOCK_ROOT", "/nonexistent"))
@@ -39,13 +37,11 @@ def inside(path):
 class RootGame(CommandGame):
     """A game started by a command inside the root, as `user` when one is given, with the bare
     environment of a fresh login. The stand-in xmessage, the sound capture and Allegro's
-    settings live in `folder` under the root's /tmp, open to an ordinary user."""
+    settings live in a folder of the root's /tmp, open to an ordinary user."""
 
-    def __init__(self, display, journey, folder, command, home, user=None):
-        for stale in Path(folder).iterdir():
-            shutil.rmtree(stale) if stale.is_dir() else stale.unlink()
-        super().__init__(display, journey, command, {}, folder)
-        self.home, self.user = home, user
+    def __init__(self, display, journey, command, home, user=None):
+        super().__init__(display, journey, command, {},
+                         tempfile.mkdtemp(prefix="vs-harness-", dir=ROOT / "tmp"))
         # The capture file and the message log as the game inside the root names them.
         (self.folder / "alsa.conf").write_text(
             harness.ALSA_CAPTURE.format(out=inside(self.folder / "audio.raw")))
@@ -60,17 +56,8 @@ class RootGame(CommandGame):
         self.command = ["chroot", ROOT, *(["runuser", "-u", user, "--"] if user else []),
                         "/usr/bin/env", "-i", *(f"{k}={v}" for k, v in bare.items()), *command]
 
-    def __exit__(self, exc_type, exc, tb):
-        """As the harness's, but the folder is the test's to remove: the next game uses it."""
-        if exc_type is not None:
-            self.keep_evidence(f"{exc_type.__name__}: {exc}")
-        self.kill()
-        return False
-
     def output(self):
         """The command's output so far, standard output then standard error."""
-        for stream in (self.stdout, self.stderr):
-            stream.flush()
         return "".join((self.artifacts / f"{name}.txt").read_text(errors="replace")
                        for name in ("stdout", "stderr"))
 
@@ -81,43 +68,33 @@ class RootGame(CommandGame):
             print("\n".join(["  the last lines of its output:", *tail]), file=sys.stderr)
 
 
-def harness_folder(test):
-    folder = Path(tempfile.mkdtemp(prefix="vs-harness-", dir=ROOT / "tmp"))
-    folder.chmod(0o777)
-    test.addCleanup(shutil.rmtree, folder, ignore_errors=True)
-    return folder
-
-
 class MakePlay(unittest.TestCase):
 
     def test_make_play_opens_the_window_and_quit_ends_it_without_a_make_error(self):
-        folder = harness_folder(self)
         with harness.Display() as display:
-            with RootGame(display, "stock-make-play", folder, ["make", "-C", CLONE, "play"],
+            with RootGame(display, "stock-make-play", ["make", "-C", CLONE, "play"],
                           home="/root") as game:
                 started = time.monotonic()
                 game.start().find_window(timeout=MAKE_PLAY_TIMEOUT)
                 print(f"the window appeared {time.monotonic() - started:.0f} s after make play "
                       "started", file=sys.stderr)
-                game_screens.start_to_menu(game)
                 # The game's Quit status is no failure of make play.
-                self.assertEqual(quit_from_menu(game), 0)
+                first_start(self, game, quit_status=0)
                 self.assertNotIn("make: ***", game.output())
-                self.assertEqual(game.messages(), [])
 
 
 def changed_since(moment, allowed, ignored):
-    """Paths under the root (mounts and `ignored` left out) whose entry changed at or after
-    `moment`, other than `allowed` and what lies under it."""
+    """Paths under the root (mounts and the folder `ignored` left out) whose entry changed at or
+    after `moment`, other than `allowed` and what lies under it."""
     mount_table = Path("/proc/self/mountinfo").read_text().splitlines()
     mounts = {Path(line.split()[4]) for line in mount_table}
     changed = []
     for folder, subfolders, files in os.walk(ROOT):
         folder = Path(folder)
         subfolders[:] = [name for name in subfolders if folder / name not in mounts
-                         and folder / name not in ignored and folder / name != allowed]
+                         and folder / name not in (ignored, allowed)]
         for path in [folder, *(folder / name for name in files)]:
-            if path.lstat().st_ctime >= moment and path not in allowed.parents:
+            if path.lstat().st_ctime >= moment and path not in (ignored, *allowed.parents):
                 changed.append(inside(path))
     return sorted(set(changed))
 
@@ -131,9 +108,7 @@ class Package(unittest.TestCase):
         home = f"/home/{PLAYER}"
         user_dir = ROOT / home.lstrip("/") / ".local/share/void-sentinel"
         scores = user_dir / "highscores.sco"
-        accounts = (ROOT / "etc/passwd").read_text().splitlines()
-        uid = next(int(line.split(":")[2]) for line in accounts if line.startswith(f"{PLAYER}:"))
-        folder = harness_folder(self)
+        uid = (ROOT / home.lstrip("/")).stat().st_uid   # useradd gave the player the home
         moment = time.time()
 
         def prepared():
@@ -145,11 +120,12 @@ class Package(unittest.TestCase):
 
         with harness.Display() as display:
             three_starts_keep_the_scores(
-                self, lambda journey: RootGame(display, f"stock-package-{journey}", folder,
+                self, lambda journey: RootGame(display, f"stock-package-{journey}",
                                                ["void-sentinel"], home=home, user=PLAYER),
-                scores, "Player", after_first_start=prepared)
+                scores, "Player", while_on_the_menu=prepared)
         self.assertEqual(scores.stat().st_uid, uid)
-        self.assertEqual(changed_since(moment, user_dir, {folder}), [])
+        # The harness's own folders come and go in /tmp.
+        self.assertEqual(changed_since(moment, user_dir, ROOT / "tmp"), [])
 
 
 if __name__ == "__main__":
