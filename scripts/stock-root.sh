@@ -235,15 +235,40 @@ install_and_play() {
     close_root "$root"
 }
 
+check_suite() {
+    local build=$1 suite=$2
+    make_image "$suite" "$build/stock/$suite-minbase.tar"
+    play_and_build "$build/stock" "$suite"
+    install_and_play "$build/stock" "$suite"
+}
+
+# The suites side by side: one's downloads and unpacking while another builds. Each writes its
+# log to BUILD/stock/SUITE.log, shown whole once all are done; their steps show as they come.
 check() {
-    local build=$1 suite
-    shift
-    for suite in "$@"; do
-        make_image "$suite" "$build/stock/$suite-minbase.tar"
-        play_and_build "$build/stock" "$suite"
-        install_and_play "$build/stock" "$suite"
-        step "$suite: done"
+    local build=$1 suite index failed=() pids=() suites=("${@:2}")
+    exec 3>&1
+    for suite in "${suites[@]}"; do
+        (
+            roots=()
+            trap close_all EXIT
+            step() {
+                echo "== [$((SECONDS - started)) s] $*"
+                echo "== [$((SECONDS - started)) s] $suite: $*" >&3
+            }
+            export VS_ARTIFACTS=$build/stock/$suite-artifacts
+            check_suite "$build" "$suite"
+        ) > "$build/stock/$suite.log" 2>&1 &
+        pids+=($!)
     done
+    for index in "${!suites[@]}"; do
+        wait "${pids[index]}" || failed+=("${suites[index]}")
+    done
+    for suite in "${suites[@]}"; do
+        echo "==== the $suite root: $build/stock/$suite.log"
+        cat "$build/stock/$suite.log"
+    done
+    [ ${#failed[@]} -eq 0 ] || die "failed on ${failed[*]}"
+    echo "stock-root: passed on ${suites[*]} in $((SECONDS - started)) s"
 }
 
 run() {
