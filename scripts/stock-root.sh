@@ -143,6 +143,9 @@ open_root() {
         mount --bind "$stock/apt/$suite$cache" "$root$cache"
     done
     cp /etc/resolv.conf "$root/etc/resolv.conf"
+    # A testing release's lists carry a date they expire on; an archive that is a frozen copy,
+    # or a clock ahead of it, would leave apt refusing them. Stable releases carry none.
+    echo 'Acquire::Check-Valid-Until "false";' > "$root/etc/apt/apt.conf.d/50stock-root"
 }
 
 # Lazy unmounts, then removal only once nothing is mounted below: a bind of a folder on the
