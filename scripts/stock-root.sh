@@ -134,6 +134,8 @@ open_root() {
     mount --rbind /dev "$root/dev" && mount --make-rslave "$root/dev"
     mount --rbind /sys "$root/sys" && mount --make-rslave "$root/sys"
     if [ "$with_x" = x ]; then
+        # On a machine that has run no X server yet, the folder its sockets go in is made here.
+        [ -d /tmp/.X11-unix ] || install -d -m 1777 /tmp/.X11-unix
         mkdir -p "$root/tmp/.X11-unix"
         mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
     fi
