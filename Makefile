@@ -4,7 +4,7 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 # What playing needs from the build: the game, its datafiles and the staged run folder.
 PLAY_TARGETS := void-sentinel datafiles stage_data
 
-.PHONY: play test stock build configure deps-play deps-test deps-deb bench curve mutants screenshots deb clean
+.PHONY: play test stock build configure deps-play deps-test deps-deb bench curve mutants coverage screenshots deb clean
 
 # Configured without tests unless this build folder already has them (make test turned them on).
 play: deps-play
@@ -38,6 +38,24 @@ curve: deps-test build
 # then the journeys on what survives them: the kill rate per folder and the survivors.
 mutants: deps-test
 	python3 tools/mutants/mutants.py --journeys
+
+# Lines and branches of src/ that the unit and hardening tiers run (their display journeys left
+# out), from a build of its own compiled for gcov; the report lands in build/coverage/index.html.
+# Branches the compiler adds for exceptions thrown inside library calls are not counted.
+COVERAGE_BUILD := build-coverage
+COVERAGE_REPORT := $(BUILD)/coverage
+coverage: deps-test
+	cmake -S . -B $(COVERAGE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DBUILD_TESTING=ON \
+	  -DCMAKE_CXX_FLAGS=--coverage -DCMAKE_EXE_LINKER_FLAGS=--coverage
+	cmake --build $(COVERAGE_BUILD) -j $(JOBS) \
+	  --target unit-tests hardening-tests save_loop soak damaged_datafiles stage_data
+	find $(COVERAGE_BUILD) -name '*.gcda' -delete
+	cd $(COVERAGE_BUILD) && ctest -L 'unit|hardening' -LE e2e --output-on-failure
+	mkdir -p $(COVERAGE_REPORT)
+	gcovr --root . --filter src/ --exclude-throw-branches --print-summary --branches \
+	  --html-details $(COVERAGE_REPORT)/index.html --txt $(COVERAGE_REPORT)/branches.txt \
+	  $(COVERAGE_BUILD)
+	@echo "coverage report: $(COVERAGE_REPORT)/index.html"
 
 screenshots: deps-test build
 	python3 tests/e2e/gallery.py $(BUILD)/run docs/screenshots

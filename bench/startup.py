@@ -9,7 +9,6 @@ presses a key every few milliseconds from the moment its window has the focus, a
 the screen until the title menu's white "New Game" shows. The intro's two fixed one-second
 pauses cannot be cut short; the figure less those pauses is what the game's own work costs.
 """
-import ctypes
 import os
 import statistics
 import subprocess
@@ -33,70 +32,6 @@ PLAY_S = 2.0                  # of play before its memory is read (the ship is s
 MENU_TEXT = ("New Game", 120, 100)
 MENU_TEXT_CELLS = (64, 8)     # the text's eight 8x8 cells
 
-Z_PIXMAP = 2
-ALL_PLANES = 0xFFFFFFFFFFFFFFFF
-RED_MASK_24 = 0xFF0000
-
-
-class _XImage(ctypes.Structure):
-    """The leading fields of Xlib's XImage, up to the colour masks."""
-    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int), ("xoffset", ctypes.c_int),
-                ("format", ctypes.c_int), ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
-                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
-                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
-                ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int),
-                ("red_mask", ctypes.c_ulong), ("green_mask", ctypes.c_ulong),
-                ("blue_mask", ctypes.c_ulong)]
-
-
-class ScreenProbe:
-    """Reads a small part of the display straight from the X server. A screenshot with
-    `import` takes about 150 ms here, too coarse to time a start-up of a few hundred ms;
-    this takes about a millisecond."""
-
-    def __init__(self, display_name, screen_class):
-        self.screen_class = screen_class
-        x11 = ctypes.CDLL("libX11.so.6")
-        x11.XOpenDisplay.restype = ctypes.c_void_p
-        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        x11.XDefaultRootWindow.restype = ctypes.c_ulong
-        x11.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-        x11.XGetImage.restype = ctypes.POINTER(_XImage)
-        x11.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
-                                  ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
-        x11.XDestroyImage.argtypes = [ctypes.POINTER(_XImage)]
-        x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        self.x11 = x11
-        self.display = x11.XOpenDisplay(display_name.encode())
-        if not self.display:
-            raise RuntimeError(f"cannot open display {display_name}")
-        self.root = x11.XDefaultRootWindow(self.display)
-
-    def close(self):
-        self.x11.XCloseDisplay(self.display)
-
-    def grab(self, left, top, width, height):
-        """The rectangle as a Screen of 8-bit RGB pixels."""
-        image = self.x11.XGetImage(self.display, self.root, left, top, width, height,
-                                   ALL_PLANES, Z_PIXMAP)
-        if not image:
-            raise RuntimeError("XGetImage failed")
-        try:
-            head = image.contents
-            if head.bits_per_pixel != 32 or head.red_mask != RED_MASK_24:
-                raise RuntimeError("the display is not the expected 24-bit one")
-            stride = head.bytes_per_line
-            raw = ctypes.string_at(head.data, stride * height)
-        finally:
-            self.x11.XDestroyImage(image)
-        rgb = bytearray(width * height * 3)
-        for row in range(height):
-            line = raw[row * stride:row * stride + width * 4]  # blue, green, red, unused
-            out = row * width * 3
-            for channel, source in enumerate((2, 1, 0)):
-                rgb[out + channel:out + width * 3:3] = line[source::4]
-        return self.screen_class(width, height, bytes(rgb))
-
 
 def resident_kib(pid, field="VmRSS"):
     """A memory figure of /proc/PID/status, in KiB (the file's "kB")."""
@@ -116,8 +51,8 @@ def main_thread_seconds(pid):
 class StartupRun:
     """One start of the game: the time to its title menu and its memory on two screens."""
 
-    def __init__(self, harness, screens, display, probe, index):
-        self.harness, self.screens, self.probe = harness, screens, probe
+    def __init__(self, harness, screens, display, index):
+        self.harness, self.screens, self.probe = harness, screens, display.probe
         self.game = harness.Game(display, f"startup-{index}")
         self.presser = None
 
@@ -209,14 +144,12 @@ def main():
     sys.path.insert(0, str(E2E_DIR))
     import game_screens
     import harness
-    from screen import Screen
 
     results = []
     try:
         with harness.Display() as display:
-            probe = ScreenProbe(display.name, Screen)
             for index in range(runs):
-                seconds, processor, *memory = StartupRun(harness, game_screens, display, probe,
+                seconds, processor, *memory = StartupRun(harness, game_screens, display,
                                                          index).measure()
                 menu_mb, play_mb, peak_mb = (megabytes(kib) for kib in memory)
                 print(f"run {index + 1}: title menu after {seconds * 1000:.0f} ms "
@@ -224,7 +157,6 @@ def main():
                       f"{menu_mb:.1f} MB at the menu, {play_mb:.1f} MB in play "
                       f"(peak {peak_mb:.1f} MB)", flush=True)
                 results.append((seconds, processor, menu_mb, play_mb, peak_mb))
-            probe.close()
     except (harness.JourneyError, RuntimeError, OSError) as error:
         sys.exit(f"startup.py: {error}")
 

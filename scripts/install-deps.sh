@@ -11,7 +11,8 @@ play_packages=(build-essential cmake pkgconf liballegro4-dev sox abcmidi freepat
                librsvg2-bin libpng-dev)
 deb_packages=(debhelper dpkg-dev lintian appstream)
 test_packages=(googletest libgtest-dev libbenchmark-dev xvfb xdotool imagemagick
-               python3 clang libclang-rt-dev valgrind desktop-file-utils man-db debootstrap)
+               python3 clang libclang-rt-dev valgrind desktop-file-utils man-db debootstrap
+               gcovr)
 
 wanted=("${play_packages[@]}")
 case "${1:-play}" in

@@ -29,36 +29,22 @@ const int BG_TITLE = 13;           // the title menu picture
 const int BACKGROUNDS_COUNT = 14;
 
 // ---- picture sizes --------------------------------------------------------
-// What every picture entry measures; a datafile whose pictures differ is refused at start-up.
+// What a picture entry must measure; a zero stands for any size from 1 up to the screen's.
+// The drawing of sprites assumes no size. The backgrounds are copied as whole screens, and the
+// riser's height sets how far it climbs in the intro, so those measure exactly.
 struct PictureSize {
     int width;
     int height;
 };
 
-constexpr PictureSize ENEMY_PICTURE = {16, 16};     // the hit boxes are 16x16 at the corner
-constexpr PictureSize ENEMY_SHOT_PICTURE = {3, 6};
-constexpr PictureSize BULLET_PICTURE = {2, 6};
-constexpr PictureSize EXPLOSION_PICTURE = {16, 16}; // drawn at the destroyed enemy's corner
-constexpr PictureSize SHIP_PICTURE = {16, 16};
-constexpr PictureSize SHIELD_PICTURE = {32, 32};    // drawn 8 pixels up and left of the ship
-constexpr PictureSize SCREEN_PICTURE = {320, 200};  // copied as a whole screen
-constexpr PictureSize RISER_PICTURE = {320, 950};   // rises from y 200 to y -750 in the intro
+constexpr PictureSize ANY_PICTURE = {0, 0};
+constexpr PictureSize SCREEN_PICTURE = {320, 200}; // copied as a whole screen
+constexpr PictureSize RISER_PICTURE = {0, 950};    // rises from y 200 to y -750 in the intro
 
 // The size sprites entry `entry` must have.
-constexpr PictureSize sprite_size(int entry)
+constexpr PictureSize sprite_size(int)
 {
-    switch (entry) {
-    case SPR_ENEMY_SHOT: return ENEMY_SHOT_PICTURE;
-    case SPR_BULLET: return BULLET_PICTURE;
-    case SPR_EXPLOSION_1:
-    case SPR_EXPLOSION_2:
-    case SPR_EXPLOSION_3:
-    case SPR_EXPLOSION_4: return EXPLOSION_PICTURE;
-    case SPR_SHIP: return SHIP_PICTURE;
-    case SPR_SHIELD_EVEN:
-    case SPR_SHIELD_ODD: return SHIELD_PICTURE;
-    default: return ENEMY_PICTURE; // SPR_ENEMY_FIRST to SPR_ENEMY_LAST
-    }
+    return ANY_PICTURE;
 }
 
 // The size backgrounds entry `entry` must have.

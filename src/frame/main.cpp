@@ -3,6 +3,7 @@
 #include "frame/entries.h"
 #include "frame/fatal.h"
 #include "frame/loop.h"
+#include "frame/patches.h"
 #include "frame/signals.h"
 #include "frame/state.h"
 #include "play/play.h"
@@ -11,6 +12,7 @@
 #include <xalleg.h>
 #include <cerrno>
 #include <cstdlib>
+#include <string>
 
 static const char GAME_TITLE[] = "Void Sentinel";
 static const int TICKS_PER_SECOND = 60;
@@ -21,20 +23,36 @@ static const char WINDOW_CLASS[] = "void-sentinel";
 extern const char *const game_icon_xpm[];
 extern "C" void *allegro_icon;
 
+// Why Allegro could not start: its own words, or else which display it could not open.
+static std::string start_problem()
+{
+    if (allegro_error[0])
+        return allegro_error;
+    const char *display = std::getenv("DISPLAY");
+    if (!display || !display[0])
+        return "DISPLAY is not set";
+    return std::string("the X display ") + display + " could not be opened";
+}
+
 // Everything before the intro: Allegro, the timer, sound, the screen and the
 // back buffer. Failures the game cannot play through are fatal.
 static BITMAP *start_allegro(const char *program)
 {
+    note_ignored_stop_signals();
+    end_message_boxes_with_the_game();
     // Allegro makes its window as it starts: its class and icon are set before.
     xwin_set_window_name(WINDOW_CLASS, WINDOW_CLASS);
     allegro_icon = const_cast<char **>(game_icon_xpm);
     if (allegro_init() != 0)
-        fatal_error("Void Sentinel cannot start: %s\n(it needs an X display)\n", allegro_error);
+        fatal_error("Void Sentinel cannot start: %s\n(it needs an X display)\n",
+                    start_problem().c_str());
+    end_quietly_when_the_display_is_lost();
     restore_stop_signals();
     install_keyboard();
     install_timer();
     install_int_ex(tick, BPS_TO_TIMER(TICKS_PER_SECOND));
-    if (install_sound(DIGI_AUTODETECT, MIDI_AUTODETECT, program) != 0)
+    int tunes = prepare_instrument_patches() ? MIDI_AUTODETECT : MIDI_NONE;
+    if (install_sound(DIGI_AUTODETECT, tunes, program) != 0)
         allegro_message("Error initialising sound system\n%s\nPress Ok to continue without sound",
                         allegro_error);
     set_color_depth(16);

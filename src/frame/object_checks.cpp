@@ -3,13 +3,19 @@
 // As stored (numbers big-endian): a picture is its depth, width and height in 16 bits each,
 // then its pixels row by row; a sound is its sample size (negative for stereo) and rate in
 // 16 bits, its length in samples in 32 bits, then its data; a tune is its beat division in
-// 16 bits, then 32 tracks, each a 32-bit length and that many bytes of MIDI events.
+// 16 bits, then 32 tracks, each a 32-bit length and that many bytes of MIDI events. An
+// instrument patch is a Gravis patch file (numbers little-endian): a 239-byte header whose byte
+// 198 counts the samples, then each sample as a 96-byte header and its data.
 #include "frame/object_checks.h"
 
 #include <allegro.h>
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <strings.h>
 
 static const size_t PICTURE_HEADER = 6;
 static const size_t SOUND_HEADER = 8;
@@ -31,6 +37,21 @@ static const int MESSAGE_KIND = 0xF0; // the top half of a channel message's sta
 static const int PROGRAM_CHANGE = 0xC0;
 static const int CHANNEL_PRESSURE = 0xD0;
 static const int MAX_LENGTH_BYTES = 4; // a variable-length number of MIDI takes at most four
+
+// Instrument patches, as Allegro's MIDI synth reads them.
+static const int DAT_PATCH_OBJECT = DAT_ID('P', 'A', 'T', ' ');
+static const char PATCH_MAGIC[] = "GF1PATCH110\0ID#000002"; // and a zero after it
+static const size_t PATCH_MAGIC_BYTES = 22;
+static const size_t PATCH_HEADER = 239;
+static const size_t PATCH_SAMPLE_COUNT_AT = 198;
+static const size_t SAMPLE_HEADER = 96;
+static const int MOST_LAYERS = 64; // the synth reads no more samples than this
+static const size_t SAMPLE_LENGTH_AT = 8, LOOP_START_AT = 12, LOOP_END_AT = 16, RATE_AT = 20;
+static const size_t BASE_NOTE_AT = 30;
+// The synth's index: the line it reads at once, the words of a line it splits, the drum
+// block's first instrument and the instruments it has room for.
+static const size_t INDEX_LINE_LIMIT = 1000;
+static const int MOST_DRUM_START = 129;
 
 static std::string describe(const char *format, long long a, long long b = 0, long long c = 0)
 {
@@ -217,6 +238,67 @@ static std::string tune_damage(const unsigned char *bytes, size_t size)
     return "";
 }
 
+static uint32_t little_32(const unsigned char *p)
+{
+    return static_cast<uint32_t>(p[3]) << 24 | p[2] << 16 | p[1] << 8 | p[0];
+}
+
+// Each sample must hold the data its length gives (in bytes, whatever its sample size) and loop
+// inside it, or the synth reads its length's worth from a short file (gigabytes of memory) and
+// the mixer plays past the data.
+static std::string patch_damage(const unsigned char *bytes, size_t size)
+{
+    if (size < PATCH_HEADER || std::memcmp(bytes, PATCH_MAGIC, PATCH_MAGIC_BYTES) != 0)
+        return "is not an instrument patch";
+    int samples = std::min<int>(bytes[PATCH_SAMPLE_COUNT_AT], MOST_LAYERS);
+    size_t at = PATCH_HEADER;
+    for (int i = 0; i < samples; i++) {
+        if (size - at < SAMPLE_HEADER)
+            return describe("is an instrument patch cut short in sample %lld", i);
+        const unsigned char *sample = bytes + at;
+        uint64_t length = little_32(sample + SAMPLE_LENGTH_AT);
+        uint64_t loop_start = little_32(sample + LOOP_START_AT);
+        uint64_t loop_end = little_32(sample + LOOP_END_AT);
+        at += SAMPLE_HEADER;
+        if (length == 0 || length > size - at)
+            return describe("is a damaged instrument patch: sample %lld holds %lld bytes", i,
+                            static_cast<long long>(length));
+        if (loop_start > loop_end || loop_end > length)
+            return describe("is a damaged instrument patch: sample %lld loops past its end", i);
+        if (unsigned_16(sample + RATE_AT) == 0 || little_32(sample + BASE_NOTE_AT) == 0)
+            return describe("is a damaged instrument patch: sample %lld has no pitch", i);
+        at += length;
+    }
+    return "";
+}
+
+std::string patch_index_damage(const std::string &text)
+{
+    for (unsigned char c : text)
+        if (c == 0 || c > 0x7F)
+            return "is an instrument index that is not plain text";
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.size() > INDEX_LINE_LIMIT)
+            return "is an instrument index with an overlong line";
+        // The words are split at spaces, tabs and '=', and '#' starts a comment.
+        for (char &c : line)
+            if (c == '\t' || c == '=' || c == '\r')
+                c = ' ';
+        std::istringstream words(line.substr(0, line.find('#')));
+        std::string first, second;
+        if (!(words >> first >> second) || strcasecmp(second.c_str(), "begin_multipatch") != 0 ||
+            first.find_first_not_of("0123456789-") != std::string::npos)
+            continue;
+        long start = std::strtol(first.c_str(), nullptr, 10);
+        if (start < 1 || start > MOST_DRUM_START)
+            return describe("is an instrument index whose drums start at %lld, where no "
+                            "instrument can be", start);
+    }
+    return "";
+}
+
 ObjectFacts read_object_facts(int type, const unsigned char *bytes, size_t size)
 {
     ObjectFacts facts;
@@ -227,6 +309,8 @@ ObjectFacts read_object_facts(int type, const unsigned char *bytes, size_t size)
         facts.damage = sound_damage(bytes, size);
     else if (type == DAT_MIDI)
         facts.damage = tune_damage(bytes, size);
+    else if (type == DAT_PATCH_OBJECT)
+        facts.damage = patch_damage(bytes, size);
     else if (type == DAT_FONT || type == DAT_RLE_SPRITE || type == DAT_C_SPRITE ||
              type == DAT_XC_SPRITE)
         facts.damage = "is a font or a packed sprite, which the game never reads";

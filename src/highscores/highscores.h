@@ -18,8 +18,8 @@ const int NAME_TOKEN_LIMIT = 255;
 extern int high_scores[HIGH_SCORE_ENTRIES];         // index 0 the best
 extern std::string high_names[HIGH_SCORE_ENTRIES];  // the name beside each score
 
-// The table file in the working directory, and the name a new table is written under
-// before it replaces the file.
+// The table file in the working directory, and how the names of the temporary files a new
+// table is written to before it replaces the file begin (each game's own follow).
 extern const char HIGH_SCORE_FILE[];
 extern const char HIGH_SCORE_TEMP_FILE[];
 
@@ -31,8 +31,9 @@ void load_high_scores();
 void save_high_scores();
 int high_score_rank(int score);
 
-// The end of a name entry: reads the file again with other games locked out, inserts the name
-// and score where they rank there, and saves. Returns that place, or -1 when the score no
+// The end of a name entry: reads the file again with other games locked out (for a few seconds
+// at most), inserts the name and score where they rank there, and saves; a table removed
+// meanwhile is saved afresh from the one in memory. Returns that place, or -1 when the score no
 // longer ranks (another game saved better ones meanwhile) and nothing was saved.
 int record_high_score(const std::string &name, int score);
 

@@ -68,13 +68,15 @@ void draw_high_score_table(BITMAP *bitmap, int screen_w, int screen_h)
     }
 }
 
-// Shows the table as the file holds it and waits for a key.
+// Shows the table as the file holds it and waits for a key pressed once every key is let go:
+// the Enter held to close the name box or to choose the table repeats, and must not leave it.
 void show_high_scores()
 {
     load_high_scores();
     BITMAP *page = create_page();
     draw_high_score_table(page, SCREEN_W, SCREEN_H);
     show_page(page);
+    wait_for_all_keys_released();
     readkey();
     destroy_bitmap(page);
 }

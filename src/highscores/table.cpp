@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <sstream>
+#include <vector>
 
 int high_scores[HIGH_SCORE_ENTRIES] = {};
 std::string high_names[HIGH_SCORE_ENTRIES];
@@ -21,6 +23,9 @@ static const unsigned char UTF8_CONTINUATION_MASK = 0xC0;
 static const unsigned char UTF8_CONTINUATION_BITS = 0x80;
 static const int UTF8_MOST_CONTINUATIONS = 3;
 static const int DECIMAL_BASE = 10;
+// The most of a file read to see whether it is laid out as pairs of lines: ten pairs of the
+// longest names are far less.
+static const size_t LINE_PAIRS_LIMIT = 16384;
 
 // The bytes that separate the file's fields.
 static bool is_field_space(int c)
@@ -144,9 +149,75 @@ static bool read_score(std::istream &in, int &score)
     return true;
 }
 
+// Blanks the entries from `first` on, which the file does not hold.
+static void blank_entries_from(int first)
+{
+    for (int i = first; i < HIGH_SCORE_ENTRIES; ++i) {
+        high_names[i] = BLANK_NAME;
+        high_scores[i] = 0;
+    }
+}
+
+static std::string trimmed(const std::string &line)
+{
+    size_t first = 0, end = line.size();
+    while (first < end && is_field_space(static_cast<unsigned char>(line[first])))
+        first++;
+    while (end > first && is_field_space(static_cast<unsigned char>(line[end - 1])))
+        end--;
+    return line.substr(first, end - first);
+}
+
+static bool is_score_line(const std::string &line)
+{
+    size_t digits = line[0] == '+' || line[0] == '-' ? 1 : 0;
+    return line.size() > digits &&
+           line.find_first_not_of("0123456789", digits) == std::string::npos;
+}
+
+// A table laid out as pairs of lines, a line of text and then a line holding only a number, with
+// a space inside some name (as a hand-edited table may have): read by lines, so that every name
+// stays with its score. False, reading nothing, for any other layout.
+static bool read_line_pairs(const std::string &text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    bool spaced_name = false;
+    for (std::string line; std::getline(in, line);) {
+        line = trimmed(line);
+        if (line.empty())
+            continue;
+        if (lines.size() % 2 == 0)
+            spaced_name |= line.find_first_of(" \t\v\f\r") != std::string::npos;
+        else if (!is_score_line(line))
+            return false;
+        lines.push_back(line);
+    }
+    if (!spaced_name || lines.size() % 2 != 0)
+        return false;
+    int entries = std::min(HIGH_SCORE_ENTRIES, static_cast<int>(lines.size() / 2));
+    for (int i = 0; i < entries; ++i) {
+        std::istringstream score(lines[2 * i + 1]);
+        high_names[i] = cut_name(lines[2 * i]);
+        read_score(score, high_scores[i]);
+    }
+    blank_entries_from(entries);
+    return true;
+}
+
 void read_high_scores(std::istream &in)
 {
     skip_byte_order_mark(in);
+    std::streampos start = in.tellg();
+    if (start != std::streampos(-1)) {
+        std::string head(LINE_PAIRS_LIMIT + 1, '\0');
+        in.read(&head[0], static_cast<std::streamsize>(head.size()));
+        head.resize(static_cast<size_t>(in.gcount()));
+        if (head.size() <= LINE_PAIRS_LIMIT && read_line_pairs(head))
+            return;
+        in.clear();
+        in.seekg(start);
+    }
     int i = 0;
     for (; i < HIGH_SCORE_ENTRIES; ++i) {
         std::string name;
@@ -157,10 +228,7 @@ void read_high_scores(std::istream &in)
         high_scores[i] = score;
     }
     // Only a file that ends early leaves entries unread; a name without its score is one of them.
-    for (; i < HIGH_SCORE_ENTRIES; ++i) {
-        high_names[i] = BLANK_NAME;
-        high_scores[i] = 0;
-    }
+    blank_entries_from(i);
 }
 
 void write_high_scores(std::ostream &out)

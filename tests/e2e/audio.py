@@ -14,6 +14,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 import allegro_ref
 
@@ -32,6 +33,8 @@ UNSIGNED_16_MIDDLE = 32768   # Allegro keeps 16-bit sample data unsigned
 # underneath lowers a true match of a centred sample (above 0.4 was seen) but does not make a
 # false one (about 0.16 at most was seen).
 MATCH_THRESHOLD = 0.3
+WAIT_TIMEOUT = 30.0
+WAIT_POLL = 0.05
 # Two starts of the same sample closer than this are one start.
 MIN_ONSET_SPACING = 0.1
 # Allegro's mixer gives a sample at pan 128 these shares of its volume, left and right.
@@ -44,6 +47,27 @@ def now(game):
     """How far the game's capture has got, in seconds: the capture time of this moment."""
     size = game.audio_file.stat().st_size if game.audio_file.exists() else 0
     return size / BYTES_PER_SECOND
+
+
+def wait_for(game, what, heard, timeout=WAIT_TIMEOUT):
+    """Reads the game's capture until heard(capture) gives a result; returns that result. The
+    capture keeps its own time, which a busy machine can let run ahead of the clock or behind."""
+    deadline = time.monotonic() + timeout
+    while True:
+        result = heard(Capture(game.audio_file))
+        if result:
+            return result
+        if not game.running() or time.monotonic() > deadline:
+            raise AssertionError(f"{what} was not heard within {timeout} s")
+        time.sleep(WAIT_POLL)
+
+
+def quiet_end(seconds):
+    """The length of a capture whose last `seconds` are silent in both channels, else None."""
+    def heard(capture):
+        if not any(capture.frames[-2 * round(seconds * RATE):]):
+            return capture.seconds
+    return heard
 
 
 class _Sample(ctypes.Structure):

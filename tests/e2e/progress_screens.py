@@ -4,8 +4,6 @@ The tally, the shop and its message screens, the lives screen and the game-over 
 recognised by the picture behind them (compared with the entry of the backgrounds datafile the
 game loaded) and by the text the game draws on it, read glyph by glyph in its exact colour.
 """
-import time
-
 import allegro_ref
 import game_screens as gs
 from harness import JourneyError, scores_text
@@ -16,6 +14,8 @@ BG_LIVES = 6
 BG_GAME_OVER = 7
 BG_BACKDROP = 11
 RED = (255, 0, 0)
+MAGENTA = (255, 0, 255)
+BLUE = (0, 0, 255)
 
 # Pictures are compared on a grid of sample points; text and numbers drawn over them and the
 # 5-6-5 rounding of the screen leave most samples within the tolerance.
@@ -25,7 +25,7 @@ PICTURE_MATCH = 0.9
 LINE_CELLS = 40
 
 # The tally: (row, colour) of its eight lines.
-TALLY_ROWS = [(0, gs.MAGENTA), (15, gs.BLUE), (30, RED), (45, gs.BLUE),
+TALLY_ROWS = [(0, MAGENTA), (15, BLUE), (30, RED), (45, BLUE),
               (100, WHITE), (110, WHITE), (140, WHITE), (150, WHITE)]
 SHOP_ROWS = [0, 10, 20, 50, 60, 72, 84, 96, 108, 122]
 MESSAGE_ROW = 0
@@ -39,9 +39,6 @@ NUMBERS_X = 160
 LIVES_ROW = 65
 LEVEL_ROW = 165
 NUMBER_CELLS = 4
-# The title menu after a game over is read again this long after it showed: it must still be
-# up, waiting for the player's choice, and not have taken the Enter that left the picture.
-MENU_WAITS_SECONDS = 1.0
 
 # Start values of a new game and of every life.
 START_LIVES = 5
@@ -259,15 +256,10 @@ def leave_lives_to_exit(game):
 
 
 def game_over_to_menu(game, keep=None):
-    """Enter on the game-over picture: the title menu follows with its cursor on "New Game"
-    and stays up with no key pressed, waiting for a choice. Returns its screenshot."""
-    waiting = gs.menu_with_cursor(gs.NEW_GAME)
-    game.press("Return", "the title menu after the game over", waiting)
-    time.sleep(MENU_WAITS_SECONDS)
-    shot = game.screenshot(keep=keep)
-    if not (game.running() and waiting(shot)):
-        raise JourneyError("the title menu after the game over did not wait for a choice")
-    return shot
+    """Enter on the game-over picture: the title menu follows with its cursor on "New Game".
+    That it waits for a choice, and did not take this Enter, the arrow keys that follow show."""
+    return game.press("Return", "the title menu after the game over",
+                      gs.menu_with_cursor(gs.NEW_GAME), keep=keep)
 
 
 # The killer's flight (pattern 10 from the top-left corner, two pixels a tick): a dive along

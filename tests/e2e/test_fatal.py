@@ -52,6 +52,17 @@ class Fatal(harness.JourneyTest):
             self.assert_fatal(game, SCORES_MESSAGE)
             self.assertFalse(scores.exists(), "the game never creates the score file")
 
+    def test_without_a_display_the_reason_is_named(self):
+        for display, reason in ((None, "DISPLAY is not set"),
+                                (":9999", "the X display :9999 could not be opened")):
+            with self.game() as game:
+                game.env.pop("DISPLAY")
+                game.env.update({"DISPLAY": display} if display else {})
+                game.start()
+                self.assertEqual(game.wait_exit(), FATAL_STATUS)
+                self.assertEqual((game.artifacts / "stdout.txt").read_text(),
+                                 f"Void Sentinel cannot start: {reason}\n(it needs an X display)\n")
+
     def test_missing_first_level_at_new_game(self):
         with self.game() as game:
             game.path("levels/level1.qlv").unlink(missing_ok=True)

@@ -1,6 +1,7 @@
 """Journeys: the high score table from the menu, and a qualifying score entered by name."""
 import harness
 import game_screens as gs
+import progress_screens as ps
 
 TABLE_AT_START = [("AAA", 100), ("BBB", 50), ("CCC", 30), ("DDD", 20), ("EEE", 10)] + \
                  [("Empty", 0)] * 5
@@ -45,10 +46,7 @@ class HighScores(harness.JourneyTest):
             points = POINTS_PER_ENEMY * len(LEVEL)
             with game.holding("space"):
                 gs.new_game(game)
-                tally = game.wait_for("the tally", gs.shows_tally, timeout=45, keep="tally")
-            self.assertEqual(gs.tally_lines(tally), [
-                f"Points          :  {points}", "Total Points    :+ 0",
-                f"Total Points    : {points}", "Level 2 Ready! Hit [enter] to"])
+                ps.wait_tally(game, points, 0, 2, keep="tally", timeout=45)
 
             game.press("Return", "the level played again", gs.shows_ship_at(game, gs.SHIP_START_X))
             game.press("Escape", "the name entry", gs.shows_name_entry, keep="name-entry")

@@ -22,7 +22,7 @@ sources_of() {
       echo src/highscores/table.cpp src/frame/fatal.cpp src/frame/text.cpp src/frame/files.cpp ;;
     fuzz_datafile)
       echo src/frame/datafile_scan.cpp src/frame/object_checks.cpp src/frame/datafiles.cpp \
-        src/frame/fatal.cpp src/frame/text.cpp ;;
+        src/frame/patches.cpp src/frame/files.cpp src/frame/fatal.cpp src/frame/text.cpp ;;
   esac
 }
 

@@ -1,18 +1,23 @@
 // Fuzz target for datafiles: any bytes are either refused by the game's checks, or loaded by
 // Allegro's own loader without harm. A loaded datafile must hold exactly the objects the checks
 // read, each tune must be read within its tracks by Allegro's patch scan and player, and the
-// catalogue verdicts before and after loading must agree.
+// catalogue verdicts before and after loading must agree. Taken as an instrument patch set, bytes
+// the checks pass must keep Allegro's MIDI synth inside its tables and each patch's bytes.
 #include "fuzz_check.h"
 
 #include "frame/datafile_scan.h"
 #include "frame/datafiles.h"
+#include "frame/patches.h"
 
 #include <allegro.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
+#include <sstream>
+#include <strings.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -24,6 +29,11 @@ static const int TEMPO = 0x51;
 static const int TEMPO_BYTES = 3;
 static const Catalogue *const CATALOGUES[] = {&SPRITES_CATALOGUE, &BACKGROUNDS_CATALOGUE,
                                              &SOUNDS_CATALOGUE, &MUSIC_CATALOGUE};
+
+static const int DAT_PATCH_OBJECT = DAT_ID('P', 'A', 'T', ' ');
+static const size_t PATCH_HEADER = 239, SAMPLE_HEADER = 96, SAMPLE_COUNT_AT = 198;
+static const int MOST_LAYERS = 64, SYNTH_INSTRUMENTS = 256, MELODIC_INSTRUMENTS = 128;
+static const size_t NAME_BUFFER = 512; // the synth's and Allegro's object lookup's
 
 static std::string datafile_path;
 
@@ -157,6 +167,57 @@ static void check_tune(const MIDI *tune)
     FUZZ_CHECK(longest > 0, "a looping tune of no time hangs the player");
 }
 
+static uint32_t little_32(const unsigned char *p)
+{
+    return static_cast<uint32_t>(p[3]) << 24 | p[2] << 16 | p[1] << 8 | p[0];
+}
+
+// The synth's patch loader: each sample's header, then as many bytes as its length gives, which
+// must lie inside the object; the mixer then loops inside the sample.
+static void load_like_the_synth(const unsigned char *bytes, size_t size)
+{
+    if (size < PATCH_HEADER || std::memcmp(bytes, "GF1PATCH110\0ID#000002\0", 22) != 0)
+        return; // refused by the synth itself
+    size_t at = PATCH_HEADER;
+    for (int i = 0; i < std::min<int>(bytes[SAMPLE_COUNT_AT], MOST_LAYERS); i++) {
+        FUZZ_CHECK(size - at >= SAMPLE_HEADER, "a sample header past the patch");
+        uint32_t length = little_32(bytes + at + 8), loop_end = little_32(bytes + at + 16);
+        at += SAMPLE_HEADER;
+        FUZZ_CHECK(length <= size - at, "sample data past the patch: memory the file never had");
+        FUZZ_CHECK(little_32(bytes + at - SAMPLE_HEADER + 12) <= loop_end && loop_end <= length,
+                   "a loop past the sample");
+        at += length;
+    }
+}
+
+// The synth's reading of its index, a line at a time: a drum block must start where all 128
+// drums still fit its table of instruments.
+static void read_index_like_the_synth(const char *text, size_t size)
+{
+    std::istringstream lines(std::string(text, size));
+    char first[32], second[32];
+    for (std::string line; std::getline(lines, line);) {
+        std::replace(line.begin(), line.end(), '=', ' ');
+        if (std::sscanf(line.c_str(), " %31[0-9-] %31[A-Za-z_]", first, second) == 2 &&
+            strcasecmp(second, "begin_multipatch") == 0)
+            FUZZ_CHECK(std::strtol(first, nullptr, 10) - 1 + MELODIC_INSTRUMENTS <= SYNTH_INSTRUMENTS &&
+                           std::strtol(first, nullptr, 10) >= 1,
+                       "drums placed past the synth's instruments");
+    }
+}
+
+static void check_patch_set_loaded(const DATAFILE *data)
+{
+    for (int i = 0; data[i].type != DAT_END; i++) {
+        const char *name = get_datafile_property(data + i, DAT_ID('N', 'A', 'M', 'E'));
+        FUZZ_CHECK(std::strlen(name) < NAME_BUFFER, "a name past the synth's buffer");
+        if (data[i].type == DAT_PATCH_OBJECT)
+            load_like_the_synth(static_cast<const unsigned char *>(data[i].dat), data[i].size);
+        if (strcasecmp(name, "default_cfg") == 0)
+            read_index_like_the_synth(static_cast<const char *>(data[i].dat), data[i].size);
+    }
+}
+
 // The loaded datafile holds what the walk read, object for object.
 static void check_loaded(const DATAFILE *data, const std::vector<ObjectFacts> &objects)
 {
@@ -202,8 +263,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
                "cannot write the datafile copy");
 
     std::vector<ObjectFacts> objects;
-    if (!scan_datafile(datafile_path.c_str(), objects))
+    bool ends_there = false;
+    if (!scan_datafile(datafile_path.c_str(), objects, &ends_there))
         return 0; // cut or garbled: the game says so and exits
+    bool patch_set = check_patch_set(objects, ends_there).empty();
     for (const ObjectFacts &facts : objects)
         if (!facts.damage.empty())
             return 0; // every catalogue refuses a damaged object before loading
@@ -219,6 +282,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *bytes, size_t size)
         FUZZ_CHECK(check_datafile(data, *CATALOGUES[i]) == verdicts[i],
                    "the catalogue verdict changed with loading");
     count_pictures(data);
+    if (patch_set)
+        check_patch_set_loaded(data);
     unload_datafile(data);
     return 0;
 }

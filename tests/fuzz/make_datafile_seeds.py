@@ -25,6 +25,26 @@ def be32(value):
     return struct.pack(">i", value)
 
 
+def le16(value):
+    return struct.pack("<H", value)
+
+
+def le32(value):
+    return struct.pack("<I", value)
+
+
+def patch(length, loop_start, loop_end, sixteen_bit):
+    """An instrument patch of one sample, laid out as a Gravis patch file."""
+    header = b"GF1PATCH110\0ID#000002\0" + bytes(65) + le16(127) + bytes(109) + b"\x01" + bytes(40)
+    sample = (b"sample\0\0" + le32(length) + le32(loop_start) + le32(loop_end) + le16(22050)
+              + le32(8000) + le32(12000) + le32(261626) + le16(0) + b"\x07" + bytes(18)
+              + bytes([1 if sixteen_bit else 0]) + le16(60) + le16(1024) + bytes(36))
+    return header + sample + bytes(i & 0xFF for i in range(length))
+
+
+INDEX = b"# instruments\n1 piano\n129-256 begin_multipatch default blank\n36 kick\nend_multipatch\n"
+
+
 def obj(kind, data, name):
     prop = b"prop" + b"NAME" + be32(len(name)) + name.encode()
     return prop + kind + be32(len(data)) + be32(len(data)) + data
@@ -88,6 +108,10 @@ def seeds():
             obj(b"info", b"grabber notes", "INFO"),
             obj(b"FONT", be16(8) + bytes(95 * 8), "OLD_FONT")]),
         "empty.dat": datafile([]),
+        "patches.dat": datafile([
+            obj(b"DATA", INDEX, "default_cfg"),
+            obj(b"PAT ", patch(64, 8, 60, False), "piano"),
+            obj(b"PAT ", patch(48, 0, 48, True), "kick")]),
     }
 
 

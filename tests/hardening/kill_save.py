@@ -2,7 +2,7 @@
 """Crash-safe saving: kills save_loop (the game's own save, over and over) with SIGKILL at
 random moments and checks that highscores.sco is always the old table or the new one, byte for
 byte, with the permission bits the player gave it, and that a temporary file left behind by a
-kill never stops the next save.
+kill never stops the next save and goes with it.
 
     kill_save.py SAVE_LOOP BLANK_TABLE [KILLS] [SEED]
 """
@@ -20,7 +20,8 @@ DEFAULT_SEED = 1
 LONGEST_WAIT_S = 0.02   # a kill lands up to this long after the saver is ready
 START_TIMEOUT_S = 30
 SCORE_FILE = "highscores.sco"
-TEMP_FILE = "highscores.sco.tmp"
+TEMP_PREFIX = "highscores.sco.tmp."  # then the saving game's process number and a count
+NO_SUCH_PROCESS = 999999999          # past any process number Linux gives
 ENTRIES = 10
 NAME_PAD_SPAN = 50
 SCORE_STEP = 10
@@ -103,10 +104,10 @@ def main():
                 fail(f"the table went back from generation {generation} to {held}")
             tally["saves"] += held - generation
             generation = held
-            tally["temp_left"] += (folder / TEMP_FILE).exists()
+            tally["temp_left"] += any(folder.glob(TEMP_PREFIX + "*"))
 
         # A stray temporary file, left by a kill or made here, must not stop the next saves.
-        (folder / TEMP_FILE).write_bytes(b"half a table\n")
+        (folder / f"{TEMP_PREFIX}{NO_SUCH_PROCESS}.0").write_bytes(b"half a table\n")
         saver, ready = start_saver(save_loop, folder, "--count", str(FINAL_SAVES))
         saver.stdout.read()
         saver.stdout.close()
@@ -114,7 +115,7 @@ def main():
             fail("save_loop could not save over a stray temporary file")
         if (folder / SCORE_FILE).read_bytes() != table_bytes(ready + FINAL_SAVES):
             fail("the saves after a stray temporary file did not land")
-        if (folder / TEMP_FILE).exists():
+        if any(folder.glob(TEMP_PREFIX + "*")):
             fail("a temporary file is left after a completed save")
 
     print(f"{kills} kills during saving: {SCORE_FILE} held the last saved table {tally['old']} "

@@ -49,7 +49,7 @@ class DamagedDatafiles(harness.JourneyTest):
 
     def test_picture_of_65535x32769(self):
         self.assert_refused("sprites_65535x32769.dat", CANNOT_USE.format(
-            "sprites.dat", "entry 0 is 65535x32769, the game needs 16x16"))
+            "sprites.dat", "entry 0 is 65535x32769, the game needs at most the screen's 320x200"))
 
     # The tune crashed the game in Allegro's MIDI player once the intro started it.
     def test_tune_track_length_1(self):

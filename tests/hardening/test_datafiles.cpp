@@ -6,7 +6,9 @@
 #include "frame/datafile_scan.h"
 #include "frame/datafiles.h"
 #include "frame/object_checks.h"
+#include "frame/patches.h"
 #include "frame/entries.h"
+#include "frame/files.h"
 #include "frame/state.h"
 
 #include <allegro.h>
@@ -17,11 +19,11 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-const int FATAL_STATUS = 1;
 const int EIGHT_BIT = 8;
 
 // Puts a new object in place of entry `entry`, freeing the one there.
@@ -40,12 +42,19 @@ SAMPLE *silent_sample()
     return create_sample(EIGHT_BIT, FALSE, 11025, 16);
 }
 
-// Pictures of the sizes a catalogue names, then `extra` more.
+// A size a catalogue's entry takes: the one it names, 16 where it names none.
+PictureSize fitting_size(const Catalogue &catalogue, int entry)
+{
+    PictureSize size = catalogue.picture_size(entry);
+    return {size.width ? size.width : 16, size.height ? size.height : 16};
+}
+
+// Pictures of sizes a catalogue takes, then `extra` more.
 DATAFILE *catalogued_pictures(const Catalogue &catalogue, int extra = 0)
 {
     DATAFILE *data = make_picture_datafile(catalogue.count + extra);
     for (int i = 0; i < catalogue.count; i++) {
-        PictureSize size = catalogue.picture_size(i);
+        PictureSize size = fitting_size(catalogue, i);
         replace_entry(data, i, create_bitmap_ex(16, size.width, size.height), DAT_BITMAP);
     }
     return data;
@@ -77,26 +86,16 @@ protected:
 // Files on disk, in a temporary folder.
 class DamagedFiles : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/vs-damaged-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override
-    {
-        ASSERT_EQ(std::system(("rm -rf '" + folder + "'").c_str()), 0);
-    }
     std::string write(const std::string &name, const std::string &bytes)
     {
-        std::string path = folder + "/" + name;
+        std::string path = folder / name;
         std::ofstream(path, std::ios::binary) << bytes;
         return path;
     }
     // Bytes packed the way the dat tool packs a datafile, so Allegro unpacks them as written.
     std::string write_packed(const std::string &name, const std::string &bytes)
     {
-        std::string path = folder + "/" + name;
+        std::string path = folder / name;
         PACKFILE *file = pack_fopen(path.c_str(), F_WRITE_PACKED);
         EXPECT_NE(file, nullptr) << path;
         if (file) {
@@ -105,7 +104,7 @@ protected:
         }
         return path;
     }
-    std::string folder;
+    TemporaryFolder folder;
 };
 
 } // namespace
@@ -116,7 +115,7 @@ TEST_F(CatalogueCheck, FullSetsPassAndExtraEntriesDoNotMatterUnlessDamaged)
     EXPECT_EQ(check_datafile(data, SPRITES_CATALOGUE), "");
     std::vector<ObjectFacts> objects(SPRITES_COUNT + 1);
     for (int i = 0; i < SPRITES_COUNT; i++)
-        objects[i] = {DAT_BITMAP, 16, sprite_size(i).width, sprite_size(i).height, ""};
+        objects[i] = {DAT_BITMAP, 16, 16, 16, "", "", true};
     objects.back().damage = "is a damaged sound";
     EXPECT_EQ(check_objects(objects, SPRITES_CATALOGUE), "entry 14 is a damaged sound");
     free_test_datafile(data);
@@ -167,28 +166,36 @@ TEST_F(CatalogueCheck, PictureOfAnotherDepthIsRefusedWhereverItIs)
 {
     for (int entry : {0, SPR_ENEMY_SHOT, SPR_SHIELD_ODD}) {
         data = catalogued_pictures(SPRITES_CATALOGUE);
-        PictureSize size = sprite_size(entry);
-        replace_entry(data, entry, create_bitmap_ex(EIGHT_BIT, size.width, size.height), DAT_BITMAP);
+        replace_entry(data, entry, create_bitmap_ex(EIGHT_BIT, 16, 16), DAT_BITMAP);
         EXPECT_EQ(check_datafile(data, SPRITES_CATALOGUE),
                   "entry " + std::to_string(entry) + " is a 8-bit picture, the game needs 16-bit");
         free_test_datafile(data);
         data = nullptr;
     }
+    std::vector<ObjectFacts> objects(SPRITES_COUNT, {DAT_BITMAP, 16, 16, 16, "", "", true});
+    objects[2].depth = -32;
+    EXPECT_EQ(check_objects(objects, SPRITES_CATALOGUE),
+              "entry 2 is a 32-bit picture with alpha, the game needs 16-bit");
 }
 
-TEST_F(CatalogueCheck, EveryPictureMustHaveItsCataloguedSize)
+// Sprites may have any size up to the screen's; the backgrounds copied as whole screens, and the
+// riser's height, are exact.
+TEST_F(CatalogueCheck, PicturesMeasureExactlyOnlyWhereTheDrawingReliesOnIt)
 {
     const struct {
         const Catalogue &catalogue;
         int entry, width, height;
         const char *problem;
     } cases[] = {
-        {SPRITES_CATALOGUE, SPR_ENEMY_LAST, 16, 17, "entry 4 is 16x17, the game needs 16x16"},
-        {SPRITES_CATALOGUE, SPR_ENEMY_SHOT, 16, 16, "entry 5 is 16x16, the game needs 3x6"},
-        {SPRITES_CATALOGUE, SPR_SHIELD_ODD, 16, 16, "entry 13 is 16x16, the game needs 32x32"},
+        {SPRITES_CATALOGUE, SPR_BULLET, 4, 8, ""},
+        {SPRITES_CATALOGUE, SPR_SHIELD_ODD, 320, 200, ""},
+        {SPRITES_CATALOGUE, SPR_ENEMY_LAST, 321, 16,
+         "entry 4 is 321x16, the game needs at most the screen's 320x200"},
+        {SPRITES_CATALOGUE, SPR_SHIP, 16, 201, "entry 11 is 16x201, the game needs at most the screen's 320x200"},
         {BACKGROUNDS_CATALOGUE, BG_FAR_LAYER, 320, 199, "entry 9 is 320x199, the game needs 320x200"},
-        {BACKGROUNDS_CATALOGUE, BG_INTRO_RISER, 320, 900, "entry 12 is 320x900, the game needs 320x950"},
-        {BACKGROUNDS_CATALOGUE, BG_TITLE, 16, 16, "entry 13 is 16x16, the game needs 320x200"},
+        {BACKGROUNDS_CATALOGUE, BG_INTRO_RISER, 200, 950, ""},
+        {BACKGROUNDS_CATALOGUE, BG_INTRO_RISER, 320, 900, "entry 12 is 320x900, the game needs at most 320 by 950"},
+        {BACKGROUNDS_CATALOGUE, BG_INTRO_RISER, 321, 950, "entry 12 is 321x950, the game needs at most 320 by 950"},
     };
     for (const auto &c : cases) {
         data = catalogued_pictures(c.catalogue);
@@ -197,6 +204,9 @@ TEST_F(CatalogueCheck, EveryPictureMustHaveItsCataloguedSize)
         free_test_datafile(data);
         data = nullptr;
     }
+    std::vector<ObjectFacts> empty(SPRITES_COUNT, {DAT_BITMAP, 16, 0, 16, "", "", true});
+    EXPECT_EQ(check_objects(empty, SPRITES_CATALOGUE),
+              "entry 0 is 0x16, the game needs at most the screen's 320x200");
 }
 
 namespace {
@@ -240,6 +250,20 @@ const std::string NOTE_OFF("\x83\x60\x80\x3c\x00", 5); // 480 ticks on: off agai
 const std::string END_MARK("\x00\xff\x2f\x00", 4);
 const std::string TRACK = NOTE_ON + NOTE_OFF + END_MARK;
 const int DAT_DATA_OBJECT = DAT_ID('D', 'A', 'T', 'A');
+const int DAT_PATCH_OBJECT = DAT_ID('P', 'A', 'T', ' ');
+
+// An instrument patch of one 8-bit sample at some pitch, laid out as a Gravis patch file, holding
+// 64 bytes of data whatever its length says.
+std::string patch(uint32_t length, uint32_t loop_end)
+{
+    std::string header = std::string("GF1PATCH110\0ID#000002\0", 22) + std::string(217, '\0');
+    header[198] = 1;
+    std::string sample(96, '\1'), little;
+    for (uint32_t value : {length, 0u, loop_end})
+        for (int shift = 0; shift < 32; shift += 8)
+            little.push_back(static_cast<char>(value >> shift & 0xFF));
+    return header + sample.replace(8, 12, little) + std::string(64, 'p');
+}
 
 } // namespace
 
@@ -289,6 +313,11 @@ TEST(ObjectBytes, EachKindIsReadOnlyWhenItsBytesFitWhatTheyState)
         {"no time to play", DAT_MIDI, tune(NOTE_ON + END_MARK), "is a damaged tune: it lasts no time"},
         {"bytes past the last track", DAT_MIDI, tune(TRACK) + "x", "is a damaged tune: bytes past its last track"},
         {"a font", DAT_FONT, "anything", "is a font or a packed sprite, which the game never reads"},
+        {"instrument patch", DAT_PATCH_OBJECT, patch(64, 60), ""},
+        {"patch sample longer than its bytes", DAT_PATCH_OBJECT, patch(0xFFFFFFFE, 60),
+         "is a damaged instrument patch: sample 0 holds 4294967294 bytes"},
+        {"patch sample looping past its end", DAT_PATCH_OBJECT, patch(64, 65),
+         "is a damaged instrument patch: sample 0 loops past its end"},
         {"plain bytes", DAT_DATA_OBJECT, "anything", ""},
     };
     for (const auto &c : cases) {
@@ -299,13 +328,28 @@ TEST(ObjectBytes, EachKindIsReadOnlyWhenItsBytesFitWhatTheyState)
     }
 }
 
+// The MIDI synth walks the patch set to its end and places the drums where its index says.
+TEST_F(DamagedFiles, TheBuiltPatchSetIsWholeAndADamagedIndexOrTailIsNot)
+{
+    std::string whole = bytes_of(std::string(RUN_DIR) + "/patches.dat");
+    std::vector<ObjectFacts> objects;
+    bool ends_there = false;
+    ASSERT_TRUE(scan_datafile(write("patches.dat", whole).c_str(), objects, &ends_there));
+    EXPECT_EQ(check_patch_set(objects, ends_there), "");
+    ASSERT_TRUE(scan_datafile(write("tail.dat", whole + "prop").c_str(), objects, &ends_there));
+    EXPECT_EQ(check_patch_set(objects, ends_there), "there are bytes after its last instrument");
+    EXPECT_EQ(patch_index_damage("# drums\n129-256 begin_multipatch default\n"), "");
+    EXPECT_EQ(patch_index_damage("1 piano\n300 begin_multipatch\n"),
+              "is an instrument index whose drums start at 300, where no instrument can be");
+}
+
 // Allegro's loader crashes on most cuts of a packed datafile, so the walk must refuse every one.
 TEST_F(DamagedFiles, EveryCutOfTheBuiltSpritesIsRefusedAndTheWholeFileIsNot)
 {
     std::string whole = bytes_of(std::string(RUN_DIR) + "/sprites.dat");
     ASSERT_GT(whole.size(), 100u);
     EXPECT_TRUE(walks_whole(write("whole.dat", whole)));
-    std::string cut_path = folder + "/cut.dat";
+    std::string cut_path = folder / "cut.dat";
     int wrongly_whole = 0;
     for (size_t length = 0; length < whole.size(); length++) {
         std::ofstream(cut_path, std::ios::binary | std::ios::trunc) << whole.substr(0, length);
@@ -329,6 +373,9 @@ TEST_F(DamagedFiles, GarbledLayoutsAndMissingFilesAreRefused)
 {
     const std::string magic = "ALL.";
     const std::string one("\0\0\0\x01", 4);
+    std::string many_properties;
+    for (int i = 0; i < 65; i++)
+        many_properties += std::string("propXXXX\0\0\0\0", 12);
     const std::pair<const char *, std::string> cases[] = {
         {"no datafile magic", "this is not a datafile\n"},
         {"magic only", magic},
@@ -340,12 +387,14 @@ TEST_F(DamagedFiles, GarbledLayoutsAndMissingFilesAreRefused)
          magic + one + "BMP " + std::string("\0\0\0\x20\0\0\0\x20", 8) + "xyz"},
         {"packed object cut short",
          magic + one + "BMP " + std::string("\0\0\0\x20\xff\xff\xff\xf0", 8) + "xyz"},
-        {"object packed on its own, which cannot be checked before loading",
-         magic + one + "DATA" + std::string("\0\0\0\x03\xff\xff\xff\xfd", 8) + "xyz"},
+        {"object packed on its own that unpacks short",
+         magic + one + "DATA" + std::string("\0\0\0\x01\xff\xff\xff\xf0", 8) + "x"},
         {"another magic", "ALX." + one + "DATA" + std::string(8, '\0')},
         {"negative property size",
          magic + one + "prop" + "NAME" + std::string("\xff\xff\xff\xff", 4) + "DATA" +
              std::string(8, '\0')},
+        {"more properties than Allegro lists in good time",
+         magic + one + many_properties + "DATA" + std::string(8, '\0')},
         {"property typed as the end mark, which Allegro would lose and never free",
          magic + one + "prop" + std::string("\xff\xff\xff\xff", 4) + std::string(4, '\0') +
              "DATA" + std::string(8, '\0')},
@@ -354,7 +403,7 @@ TEST_F(DamagedFiles, GarbledLayoutsAndMissingFilesAreRefused)
         EXPECT_FALSE(walks_whole(write_packed("garbled.dat", bytes))) << what;
     EXPECT_FALSE(walks_whole(write("plain.dat", magic + one + "DATA" + std::string(8, '\0'))))
         << "Allegro reads only packed datafiles";
-    EXPECT_FALSE(walks_whole(folder + "/absent.dat"));
+    EXPECT_FALSE(walks_whole(folder / "absent.dat"));
     // The same walk takes a file whose last object holds no bytes for whole, and one whose
     // object is typed as the end of the file too, but marks that object as damaged.
     EXPECT_TRUE(walks_whole(
@@ -367,10 +416,52 @@ TEST_F(DamagedFiles, GarbledLayoutsAndMissingFilesAreRefused)
     EXPECT_EQ(objects.at(0).damage, "is marked as the end of the file");
 }
 
+// What is checked and loaded is a private copy of a regular file, read without waiting and
+// only up to a bound: a file changed afterwards, a FIFO or a huge sparse file cannot get in.
+TEST_F(DamagedFiles, DatafilesAreReadFromPrivateCopiesOfRegularFilesOnly)
+{
+    std::string path = write("copied.dat", "checked bytes");
+    FileCopy copy;
+    ASSERT_EQ(copy_regular_file(path.c_str(), 1 << 20, copy), "");
+    write("copied.dat", "other bytes");
+    EXPECT_EQ(bytes_of(copy.path), "checked bytes");
+    ASSERT_EQ(truncate(path.c_str(), (1 << 20) + 1), 0);
+    EXPECT_EQ(copy_regular_file(path.c_str(), 1 << 20, copy), "it holds more than 1 MB");
+    EXPECT_TRUE(copy.too_large);
+    ASSERT_EQ(mkfifo((folder / "fifo.dat").c_str(), 0644), 0);
+    EXPECT_EQ(copy_regular_file((folder / "fifo.dat").c_str(), 1 << 20, copy), "it is not a regular file");
+}
+
+// An object packed on its own, as the dat tool's -c1 packs each, is checked as Allegro unpacks
+// it, and loads.
+TEST_F(DamagedFiles, AnObjectPackedOnItsOwnIsCheckedAndLoaded)
+{
+    std::string path = folder / "packed.dat";
+    PACKFILE *file = pack_fopen(path.c_str(), F_WRITE_PACKED);
+    ASSERT_NE(file, nullptr);
+    pack_mputl(DAT_MAGIC, file);
+    pack_mputl(1, file);
+    pack_mputl(DAT_BITMAP, file);
+    PACKFILE *chunk = pack_fopen_chunk(file, TRUE);
+    std::string bytes = picture(16, 4, 8, 64);
+    pack_fwrite(bytes.data(), static_cast<long>(bytes.size()), chunk);
+    pack_fclose(pack_fclose_chunk(chunk));
+
+    std::vector<ObjectFacts> objects;
+    ASSERT_TRUE(scan_datafile(path.c_str(), objects));
+    EXPECT_EQ(objects.at(0).damage, "");
+    EXPECT_EQ(objects.at(0).width, 4);
+    EXPECT_TRUE(objects.at(0).stored_as_listed);
+    DATAFILE *data = load_datafile(path.c_str());
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(static_cast<BITMAP *>(data[0].dat)->h, 8);
+    unload_datafile(data);
+}
+
 // Each damaged copy of a datafile ends the load with its message and status 1; the copies
 // whose objects lie about their own size crashed or stalled inside Allegro before. Without a
-// display the message goes to the standard output, kept in a file here. A problem ending in
-// ':' names only how the message starts: the rest tells what was found.
+// display the message goes to the standard output. A problem without its full stop names only
+// how the message starts: the rest tells what was found.
 TEST_F(DamagedFiles, DamagedDatafilesEndTheLoadWithTheirMessageAndStatusOne)
 {
     const struct {
@@ -383,34 +474,22 @@ TEST_F(DamagedFiles, DamagedDatafilesEndTheLoadWithTheirMessageAndStatusOne)
         {"sprites_wrong_kind.dat", SPRITES_CATALOGUE, "entry 3 is not a picture."},
         {"sprites_8bit.dat", SPRITES_CATALOGUE, "entry 5 is a 8-bit picture, the game needs 16-bit."},
         {"sprites_depth_7.dat", SPRITES_CATALOGUE, "entry 0 is a 7-bit picture, the game needs 16-bit."},
-        {"sprites_65535x32769.dat", SPRITES_CATALOGUE, "entry 0 is 65535x32769, the game needs 16x16."},
-        {"sprites_30000x30000.dat", SPRITES_CATALOGUE, "entry 0 is 30000x30000, the game needs 16x16."},
-        {"sprites_from_backgrounds.dat", SPRITES_CATALOGUE, "entry 0 is 320x200, the game needs 16x16."},
+        {"sprites_65535x32769.dat", SPRITES_CATALOGUE, "entry 0 is 65535x32769, the game needs at most "},
+        {"sprites_30000x30000.dat", SPRITES_CATALOGUE, "entry 0 is 30000x30000, the game needs at most "},
+        {"sprites_from_backgrounds.dat", SPRITES_CATALOGUE, "entry 12 is 320x950, the game needs at most "},
         {"sounds_long.dat", SOUNDS_CATALOGUE, "entry 0 is a damaged sound: 2147483647 samples in "},
         {"music_track_1.dat", MUSIC_CATALOGUE, "entry 1 is a damaged tune: track 0 ends without its end mark."},
         {"music_track_100000.dat", MUSIC_CATALOGUE, "entry 1 is a damaged tune: track 0 runs past its end."},
         {"music_track_huge.dat", MUSIC_CATALOGUE, "entry 1 is a damaged tune: track 0 runs past its end."},
         {"music_garbled.dat", MUSIC_CATALOGUE, "entry 1 is a damaged tune: track 0 "},
     };
-    std::string message_path = folder + "/message.txt";
     for (const auto &c : cases) {
         std::string path = std::string(DAMAGED_DIR) + "/" + c.name;
         Catalogue damaged = c.catalogue;
         damaged.file_name = path.c_str();
-        EXPECT_EXIT(
-            {
-                if (!std::freopen(message_path.c_str(), "w", stdout))
-                    std::abort();
-                load_game_datafile(damaged);
-            },
-            ::testing::ExitedWithCode(FATAL_STATUS), "")
-            << c.name;
         std::string verb = std::string(c.name) == "sprites_truncated.dat" ? "Cannot load " : "Cannot use ";
-        std::string start = verb + path + ": " + c.problem;
-        std::string message = bytes_of(message_path);
-        EXPECT_EQ(message.substr(0, start.size()), start) << c.name;
-        EXPECT_EQ(message.substr(message.size() - std::string(".\n\nOK TO QUIT!").size()),
-                  ".\n\nOK TO QUIT!")
-            << c.name;
+        // A '.' of the text stands for any character in the expression, itself included.
+        EXPECT_FATAL(load_game_datafile(damaged),
+                     verb + path + ": " + c.problem + "([^\n]*\\.)?\n\nOK TO QUIT!") << c.name;
     }
 }

@@ -371,8 +371,7 @@ def quit_from_menu(game):
                          and game_screens.cursor_row(shot) in rows)
     for row in rows[rows.index(game_screens.cursor_row(shot)) + 1:]:
         game_screens.move_cursor(game, "Down", row)
-    game.tap("Return")
-    return game.wait_exit()
+    return game.press_to_exit("Return")
 
 
 def first_start(test, game, while_on_the_menu=None, quit_status=QUIT_STATUS):
@@ -402,10 +401,8 @@ def three_starts_keep_the_scores(test, start_game, scores, name, while_on_the_me
     with start_game("score-entry") as game:
         game_screens.start_to_menu(game)
         # Play follows the menu at once: Escape once the menu is gone ends it.
-        game.tap("Return")
-        game.wait_for("play", lambda shot: not game_screens.shows_menu(shot), keep="play")
-        game.tap("Escape")
-        game.wait_for("the name entry", game_screens.shows_name_entry, keep="entry")
+        game.press("Return", "play", lambda shot: not game_screens.shows_menu(shot), keep="play")
+        game.press("Escape", "the name entry", game_screens.shows_name_entry, keep="entry")
         game.type_text(name)
         game.tap("Return")
         shot = game.wait_for("the table", game_screens.shows_table, keep="table")
@@ -418,8 +415,7 @@ def three_starts_keep_the_scores(test, start_game, scores, name, while_on_the_me
     with start_game("third-start") as game:
         game_screens.start_to_menu(game)
         game_screens.move_cursor(game, "Down", game_screens.HIGH_SCORES)
-        game.tap("Return")
-        shot = game.wait_for("the table", game_screens.shows_table, keep="table")
+        shot = game.press("Return", "the table", game_screens.shows_table, keep="table")
         test.assertEqual(game_screens.table_rows(shot)[:2], [(name, "0"), ("Old1", "-10")])
         game.tap(game_screens.ANY_KEY)
         test.assertEqual(quit_from_menu(game), QUIT_STATUS)

@@ -7,7 +7,42 @@
 #include "play/play.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+TemporaryFolder::TemporaryFolder(bool enter)
+{
+    std::string pattern = (fs::temp_directory_path() / "void-sentinel-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot make a temporary folder");
+    path = pattern;
+    if (enter) {
+        previous = fs::current_path();
+        fs::current_path(path);
+    }
+}
+
+TemporaryFolder::~TemporaryFolder()
+{
+    if (!previous.empty())
+        fs::current_path(previous);
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+}
+
+MemoryScreen::MemoryScreen() : previous(screen)
+{
+    screen = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
+}
+
+MemoryScreen::~MemoryScreen()
+{
+    destroy_bitmap(screen);
+    screen = previous;
+}
 
 int picture_colour(int entry)
 {

@@ -168,8 +168,7 @@ TEST_F(Enemies, AFrameCatchesUpOnEveryPendingTickThenSpawns)
     DATAFILE *backgrounds = make_picture_datafile(BACKGROUNDS_COUNT, SCREEN_WIDTH, SCREEN_HEIGHT);
     GameResources game = {create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT), sprites, backgrounds,
                           sounds, nullptr};
-    BITMAP *game_screen = screen;
-    screen = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
+    MemoryScreen memory_screen;
     enemy_count = 2;
     enemies[0] = Enemy{500.0, 0.0, 0, 0, 0, 5, 0, 0, 0};
     enemies[1] = Enemy{500.0, 0.0, 0, 60, 0, 5, 0, 0, 0};
@@ -179,9 +178,7 @@ TEST_F(Enemies, AFrameCatchesUpOnEveryPendingTickThenSpawns)
     EXPECT_EQ(tick_count, 0);
     EXPECT_EQ(next_enemy, 2);
     EXPECT_EQ(enemies[0].y, 40.0);
-    for (BITMAP *bitmap : {game.buffer, screen})
-        destroy_bitmap(bitmap);
-    screen = game_screen;
+    destroy_bitmap(game.buffer);
     free_test_datafile(backgrounds);
 }
 

@@ -1,4 +1,6 @@
 // The high score table: ranking, insertion, the file format, damaged files and safe saving.
+#include "fixtures.h"
+
 #include "highscores/highscores.h"
 
 #include <allegro.h>
@@ -13,6 +15,7 @@
 #include <iterator>
 #include <sstream>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -216,6 +219,21 @@ TEST(HighScoreFormat, CarriageReturnsBlankLinesAndSpacesReadLikeTheCanonicalForm
     EXPECT_EQ(read_text(written_text()), marked);
 }
 
+// A table edited by hand as pairs of lines keeps every score with its name, spaces and all; it
+// is saved with the spaces replaced, as every name is.
+TEST(HighScoreFormat, PairsOfLinesWithSpacesInNamesAreReadByLines)
+{
+    std::vector<Entry> entries = numbered_table();
+    entries[0].name = "Ann Lee";
+    entries[4].name = "J R  R";
+    EXPECT_EQ(read_text(file_text(entries)), entries);
+    std::string crlf = "\xEF\xBB\xBF" "Ann Lee \r\n 1000\r\n\r\n" + file_text(entries).substr(13);
+    EXPECT_EQ(read_text(crlf), entries);
+    EXPECT_EQ(read_text(written_text())[0], (Entry{"Ann_Lee", 1000}));
+    // Any other layout is read token by token.
+    EXPECT_EQ(read_text("Ann Lee 1000\n" + file_text(entries).substr(13))[0], (Entry{"Ann", 0}));
+}
+
 TEST(HighScoreFormat, SignsAndExtremeScoresRoundTrip)
 {
     std::vector<Entry> entries = numbered_table();
@@ -362,21 +380,6 @@ TEST(HighScoreDamage, BinaryGarbageNeverCrashes)
 // Runs each test in a fresh temporary directory, the way the game runs in its own folder.
 class HighScoreFile : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        home_ = std::filesystem::current_path();
-        char pattern[] = "/tmp/highscores-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-        std::filesystem::current_path(folder_);
-    }
-
-    void TearDown() override
-    {
-        std::filesystem::current_path(home_);
-        std::filesystem::remove_all(folder_);
-    }
-
     static void write_file(const char *name, const std::string &bytes)
     {
         std::ofstream out(name, std::ios::binary);
@@ -389,27 +392,24 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
 
-private:
-    std::filesystem::path home_;
-    std::filesystem::path folder_;
-};
+    // The temporary files a save left beside the table.
+    static int temp_files_left()
+    {
+        int count = 0;
+        for (const auto &entry : std::filesystem::directory_iterator("."))
+            count += entry.path().filename().string().rfind(HIGH_SCORE_TEMP_FILE, 0) == 0;
+        return count;
+    }
 
-// The message goes to stdout without a display; send it to stderr where the death test looks.
-#define EXPECT_MESSY_EXIT(statement)                                                                    \
-    EXPECT_EXIT(                                                                                        \
-        {                                                                                               \
-            std::fflush(stdout);                                                                        \
-            dup2(2, 1);                                                                                 \
-            statement;                                                                                  \
-        },                                                                                              \
-        ::testing::ExitedWithCode(1), MESSY)
+    TemporaryFolder folder{true};
+};
 
 TEST_F(HighScoreFile, SaveThenLoadGivesTheExampleFileAndTable)
 {
     set_table(example_table());
     save_high_scores();
     EXPECT_EQ(read_file(HIGH_SCORE_FILE), EXAMPLE_FILE);
-    EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_TEMP_FILE));
+    EXPECT_EQ(temp_files_left(), 0);
 
     scribble_table();
     load_high_scores();
@@ -418,18 +418,24 @@ TEST_F(HighScoreFile, SaveThenLoadGivesTheExampleFileAndTable)
 
 TEST_F(HighScoreFile, AMissingFileEndsTheGameWithItsMessage)
 {
-    EXPECT_MESSY_EXIT(load_high_scores());
+    EXPECT_FATAL(load_high_scores(), MESSY);
 }
 
 TEST_F(HighScoreFile, AFailedSaveLeavesTheOldFileWholeAndEndsTheGame)
 {
     write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
-    // A folder where the temporary file should go makes the save fail before the rename.
-    std::filesystem::create_directory(HIGH_SCORE_TEMP_FILE);
     set_table(numbered_table());
-    EXPECT_MESSY_EXIT(save_high_scores());
+    // A full disk: no byte of the new table can be written.
+    struct rlimit no_room = {0, 0};
+    EXPECT_EXIT(
+        {
+            std::signal(SIGXFSZ, SIG_IGN);
+            setrlimit(RLIMIT_FSIZE, &no_room);
+            save_high_scores();
+        },
+        ::testing::ExitedWithCode(1), "");
     EXPECT_EQ(read_file(HIGH_SCORE_FILE), EXAMPLE_FILE);
-    EXPECT_TRUE(std::filesystem::is_directory(HIGH_SCORE_TEMP_FILE));
+    EXPECT_EQ(temp_files_left(), 0);
 }
 
 TEST_F(HighScoreFile, AFailedRenameLeavesTheOldTableAndNoTemporaryFile)
@@ -438,25 +444,27 @@ TEST_F(HighScoreFile, AFailedRenameLeavesTheOldTableAndNoTemporaryFile)
     std::filesystem::create_directory(HIGH_SCORE_FILE);
     write_file((std::string(HIGH_SCORE_FILE) + "/keep").c_str(), EXAMPLE_FILE);
     set_table(numbered_table());
-    EXPECT_MESSY_EXIT(save_high_scores());
+    EXPECT_FATAL(save_high_scores(), MESSY);
     EXPECT_EQ(read_file((std::string(HIGH_SCORE_FILE) + "/keep").c_str()), EXAMPLE_FILE);
-    EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_TEMP_FILE));
+    EXPECT_EQ(temp_files_left(), 0);
 }
 
-TEST_F(HighScoreFile, ACrashBeforeTheRenameLosesNothing)
+TEST_F(HighScoreFile, ACrashBeforeTheRenameLosesNothingAndItsLeftoverGoes)
 {
-    // What a save cut short leaves: the old file, and a half-written temporary beside it.
+    // What a save cut short leaves: the old file, and a half-written temporary beside it named
+    // after a game that is no longer running (a process number past any Linux gives).
+    std::string leftover = HIGH_SCORE_TEMP_FILE + std::string("999999999.0");
     write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
-    write_file(HIGH_SCORE_TEMP_FILE, "N0\n10");
+    write_file(leftover.c_str(), "N0\n10");
     scribble_table();
     load_high_scores();
     EXPECT_EQ(table(), example_table());
 
-    // The next save writes over the leftover and replaces the file whole.
+    // The next save replaces the file whole and takes the leftover away.
     set_table(numbered_table());
     save_high_scores();
     EXPECT_EQ(read_file(HIGH_SCORE_FILE), file_text(numbered_table()));
-    EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_TEMP_FILE));
+    EXPECT_EQ(temp_files_left(), 0);
 }
 
 TEST_F(HighScoreFile, ADamagedFileLoadsWhatItHolds)
@@ -468,41 +476,44 @@ TEST_F(HighScoreFile, ADamagedFileLoadsWhatItHolds)
     EXPECT_EQ(table(), expected);
 }
 
-TEST_F(HighScoreFile, ALinkedTableIsSavedThroughTheLinkWithItsModeKept)
+// Root saving a player's table, or one player saving a table shared with another, leaves it to
+// its owner and group with its mode, through the player's link.
+TEST_F(HighScoreFile, ALinkedTableIsSavedThroughTheLinkWithItsOwnerGroupAndModeKept)
 {
     std::filesystem::create_directory("elsewhere");
     write_file("elsewhere/mine.sco", EXAMPLE_FILE);
-    std::filesystem::permissions("elsewhere/mine.sco", std::filesystem::perms(0640));
+    ASSERT_EQ(chmod("elsewhere/mine.sco", 0664), 0);
+    ASSERT_EQ(chown("elsewhere/mine.sco", 1234, 5678), 0);
     std::filesystem::create_symlink("elsewhere/mine.sco", HIGH_SCORE_FILE);
-    set_table(numbered_table());
+    set_table(example_table());
     mode_t umask_before = umask(077); // a file made afresh would be private
-    save_high_scores();
+    EXPECT_EQ(record_high_score("ROOT", 3000), 0);
     umask(umask_before);
     EXPECT_TRUE(std::filesystem::is_symlink(HIGH_SCORE_FILE));
-    EXPECT_EQ(read_file("elsewhere/mine.sco"), file_text(numbered_table()));
-    EXPECT_EQ(std::filesystem::status("elsewhere/mine.sco").permissions(), std::filesystem::perms(0640));
-    EXPECT_FALSE(std::filesystem::exists("elsewhere/mine.sco.tmp"));
-    EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_TEMP_FILE));
+    EXPECT_EQ(read_text(read_file("elsewhere/mine.sco"))[0], (Entry{"ROOT", 3000}));
+    // The lock is made so that every account that may save the table may take it.
+    for (const char *name : {"elsewhere/mine.sco", "elsewhere/mine.sco.lock"}) {
+        struct stat status;
+        ASSERT_EQ(stat(name, &status), 0);
+        EXPECT_EQ(status.st_mode & 07777, 0664u) << name;
+        EXPECT_EQ(status.st_uid, 1234u) << name;
+        EXPECT_EQ(status.st_gid, 5678u) << name;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("elsewhere"),
+                            std::filesystem::directory_iterator()), 2) << "no temporary file left";
 }
 
-TEST_F(HighScoreFile, APlantedLinkIsNotWrittenThroughNorAReadOnlyTableReplacedNorAFifoWaitedOn)
+TEST_F(HighScoreFile, AReadOnlyTableIsNotReplacedNorAFifoWaitedOn)
 {
     write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
-    write_file("victim", "precious\n");
-    std::filesystem::create_symlink("victim", HIGH_SCORE_TEMP_FILE);
-    set_table(numbered_table());
-    save_high_scores();
-    EXPECT_EQ(read_file("victim"), "precious\n");
-    EXPECT_EQ(read_file(HIGH_SCORE_FILE), file_text(numbered_table()));
-
     std::filesystem::permissions(HIGH_SCORE_FILE, std::filesystem::perms(0444));
-    set_table(example_table());
-    EXPECT_MESSY_EXIT(save_high_scores());
-    EXPECT_EQ(read_file(HIGH_SCORE_FILE), file_text(numbered_table()));
+    set_table(numbered_table());
+    EXPECT_FATAL(save_high_scores(), MESSY);
+    EXPECT_EQ(read_file(HIGH_SCORE_FILE), EXAMPLE_FILE);
 
     std::filesystem::remove(HIGH_SCORE_FILE);
     ASSERT_EQ(mkfifo(HIGH_SCORE_FILE, 0644), 0);
-    EXPECT_MESSY_EXIT(load_high_scores());
+    EXPECT_FATAL(load_high_scores(), MESSY);
 }
 
 TEST_F(HighScoreFile, ANameIsRecordedInTheTableAsAnotherGameLeftIt)
@@ -524,16 +535,23 @@ TEST_F(HighScoreFile, ANameIsRecordedInTheTableAsAnotherGameLeftIt)
     // A score the fresh table no longer has room for saves nothing.
     EXPECT_EQ(record_high_score("LATE", 150), -1);
     EXPECT_EQ(read_file(HIGH_SCORE_FILE), file_text(expected));
+
+    // A table removed while the game ran is saved afresh from the one in memory.
+    std::filesystem::remove(HIGH_SCORE_FILE);
+    EXPECT_EQ(record_high_score("LAST", 450), 8);
+    expected.insert(expected.begin() + 8, {"LAST", 450});
+    expected.pop_back();
+    EXPECT_EQ(read_file(HIGH_SCORE_FILE), file_text(expected));
 }
 
-TEST_F(HighScoreFile, ARecordWaitsWhileAnotherGameHoldsTheLock)
+TEST_F(HighScoreFile, ARecordSavesEvenWhileSomethingElseHoldsTheLock)
 {
     write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
     int other = open((std::string(HIGH_SCORE_FILE) + ".lock").c_str(), O_RDWR | O_CREAT, 0644);
     ASSERT_EQ(flock(other, LOCK_EX), 0);
-    EXPECT_EXIT({ alarm(1); record_high_score("MINE", 950); std::exit(0); },
-                ::testing::KilledBySignal(SIGALRM), "");
+    EXPECT_EQ(record_high_score("MINE", 950), 1);
     close(other);
+    EXPECT_EQ(read_text(read_file(HIGH_SCORE_FILE))[1], (Entry{"MINE", 950}));
 }
 
 TEST_F(HighScoreFile, AStartUpCheckNamesWhatWouldStopASave)
@@ -541,11 +559,20 @@ TEST_F(HighScoreFile, AStartUpCheckNamesWhatWouldStopASave)
     write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
     set_table(example_table());
     EXPECT_EQ(find_high_score_save_problem(), "");
-    EXPECT_FALSE(std::filesystem::exists(HIGH_SCORE_TEMP_FILE));
+    EXPECT_EQ(temp_files_left(), 0);
 
-    std::filesystem::create_directory(HIGH_SCORE_TEMP_FILE);
-    EXPECT_EQ(find_high_score_save_problem(), "highscores.sco.tmp: Is a directory");
-    std::filesystem::remove(HIGH_SCORE_TEMP_FILE);
+    // Another account's table in a sticky folder cannot be replaced, even when it may be written.
+    ASSERT_EQ(chmod(".", 01777), 0);
+    ASSERT_EQ(chmod(HIGH_SCORE_FILE, 0666), 0);
+    EXPECT_EXIT(
+        {
+            if (setgid(65534) != 0 || setuid(65534) != 0) // nobody, bound as root is not
+                std::exit(2);
+            std::fputs(find_high_score_save_problem().c_str(), stderr);
+            std::exit(1);
+        },
+        ::testing::ExitedWithCode(1),
+        "highscores.sco: it belongs to another account, in a folder where only a file's owner may replace it");
 
     std::filesystem::permissions(HIGH_SCORE_FILE, std::filesystem::perms(0444));
     EXPECT_EQ(find_high_score_save_problem(), "highscores.sco: it is read-only");

@@ -17,20 +17,8 @@ protected:
     void SetUp() override
     {
         PlayTest::SetUp();
-        char pattern[] = "/tmp/vs-levels-XXXXXX";
-        folder = mkdtemp(pattern);
-        ASSERT_EQ(getcwd(previous, sizeof previous), previous);
-        ASSERT_EQ(chdir(folder.c_str()), 0);
-        mkdir_levels();
+        ASSERT_EQ(std::system("mkdir -p levels"), 0);
     }
-    void TearDown() override
-    {
-        ASSERT_EQ(chdir(previous), 0);
-        std::string command = "rm -rf '" + folder + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-        PlayTest::TearDown();
-    }
-    void mkdir_levels() { ASSERT_EQ(std::system("mkdir -p levels"), 0); }
     void write(const std::string &path, const std::string &text)
     {
         std::ofstream(path, std::ios::binary) << text;
@@ -41,8 +29,7 @@ protected:
         static LevelFile level;
         return read_level(in, SPRITES_COUNT, level);
     }
-    std::string folder;
-    char previous[4096];
+    TemporaryFolder folder{true};
 };
 
 const char TWO_ENEMIES[] = "2 levels\\a.qlv levels\\b.qlv\n0 1 5 7\n30 4 12 -3\n";
@@ -166,23 +153,11 @@ TEST_F(LevelFilesDeathTest, MissingOrRefusedFilesEndTheGame)
     // A folder or a FIFO is no level, and a FIFO is not waited on for a writer.
     ASSERT_EQ(std::system("mkdir levels/folder.qlv && mkfifo levels/fifo.qlv"), 0);
     for (const char *name : {"levels\\folder.qlv", "levels\\fifo.qlv"})
-        EXPECT_EXIT(
-            {
-                std::fflush(stdout);
-                dup2(2, 1); // the message goes to stdout without a display
-                load_level(name);
-            },
-            ::testing::ExitedWithCode(1), "Level not found!")
-            << name;
+        EXPECT_FATAL(load_level(name), "Level not found!") << name;
     // The message names the file as it is, a "%" in its name included.
     write("levels/100%s.qlv", "1 a b 0 1 13 0");
-    EXPECT_EXIT(
-        {
-            std::fflush(stdout);
-            dup2(2, 1);
-            load_level("levels\\100%s.qlv");
-        },
-        ::testing::ExitedWithCode(1), "Level file levels/100%s.qlv cannot be played:\nenemy entry 1: pattern 13 is outside 1 to 12");
+    EXPECT_FATAL(load_level("levels\\100%s.qlv"),
+                 "Level file levels/100%s.qlv cannot be played:\nenemy entry 1: pattern 13 is outside 1 to 12");
 }
 
 } // namespace

@@ -162,12 +162,11 @@ TEST_F(Ship, ShieldProtectsUntilTheFrameThatLowersIt)
     EXPECT_EQ(enemy_shots[7].active, 1) << "a shot passes through the shield and flies on";
 
     // The frame lowers it, with its sound.
-    BITMAP *game_screen = screen;
-    screen = create_bitmap(320, 200);
     sound_log.clear();
-    draw_frame(int(player_x), int(player_y), buffer, layer, layer, sprites, sounds);
-    destroy_bitmap(screen);
-    screen = game_screen;
+    {
+        MemoryScreen memory_screen;
+        draw_frame(int(player_x), int(player_y), buffer, layer, layer, sprites, sounds);
+    }
     EXPECT_EQ(shield_on, 0);
     EXPECT_EQ(shield_timer, -1);
     EXPECT_EQ(sound_log, std::vector<std::string>{"sample 2"});

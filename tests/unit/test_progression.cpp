@@ -330,13 +330,7 @@ protected:
         backgrounds = make_picture_datafile(BACKGROUNDS_COUNT, SCREEN_WIDTH, SCREEN_HEIGHT);
         sprites = make_picture_datafile(SPRITES_COUNT);
         sounds = make_sound_datafile(SOUNDS_COUNT);
-        saved_screen = screen;
-        screen = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
         clear_to_color(screen, makecol(0, 255, 0));
-
-        std::string pattern = (fs::temp_directory_path() / "vs-progression-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
         // Two one-enemy levels that name each other, so a load is told apart by its names.
         write_level("first.qlv", "second.qlv");
         write_level("second.qlv", "first.qlv");
@@ -348,15 +342,12 @@ protected:
     void TearDown() override
     {
         end_script();
-        destroy_bitmap(screen);
-        screen = saved_screen;
         free_test_datafile(backgrounds);
         free_test_datafile(sprites);
         free_test_datafile(sounds);
-        fs::remove_all(folder);
     }
 
-    std::string level(const char *name) const { return (folder / name).string(); }
+    std::string level(const char *name) const { return folder / name; }
 
     void write_level(const char *name, const char *next)
     {
@@ -405,8 +396,8 @@ protected:
     DATAFILE *backgrounds = nullptr;
     DATAFILE *sprites = nullptr;
     DATAFILE *sounds = nullptr;
-    BITMAP *saved_screen = nullptr;
-    fs::path folder;
+    MemoryScreen memory_screen;
+    TemporaryFolder folder;
 };
 
 } // namespace

@@ -195,8 +195,7 @@ TEST_F(Drawing, ExplosionIsDrawnOnlyForInactiveEnemiesAndSinks)
 // bullets, enemy shots, enemies. Stand-ins at one spot are taken away from the top down.
 TEST_F(Drawing, FrameDrawsItsLayersInOrderAndShowsTheBuffer)
 {
-    BITMAP *game_screen = screen;
-    screen = create_bitmap(320, 200);
+    MemoryScreen memory_screen;
     player_x = player_y = 100.0; // the shield is drawn around the ship's place in the state
     shield_on = 1;
     shield_timer = 6;
@@ -232,6 +231,4 @@ TEST_F(Drawing, FrameDrawsItsLayersInOrderAndShowsTheBuffer)
     }
     EXPECT_EQ(getpixel(screen, 115, 115), picture_colour(SPR_SHIP)) << "the ship at its place";
     EXPECT_EQ(getpixel(screen, 204, 55), 55 + 1) << "no bullet from a slot not in use";
-    destroy_bitmap(screen);
-    screen = game_screen;
 }
