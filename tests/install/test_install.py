@@ -157,8 +157,9 @@ class InstalledFiles(InstalledPrefix):
         env = dict(os.environ, MANWIDTH="80", LC_ALL="C.UTF-8")
         shown = run(["man", "--warnings", "-l", page], env=env)
         self.assertEqual((shown.returncode, shown.stderr), (0, ""))
-        for heading in ("NAME", "KEYS", "FILES", "EXIT STATUS"):
+        for heading in ("NAME", "KEYS", "FILES", "EXIT STATUS", "AUTHOR", "SEE ALSO"):
             self.assertIn(f"\n{heading}\n", shown.stdout)
+        self.assertIn(f"Void Sentinel {VERSION}", shown.stdout.splitlines()[-1])
         whatis = run(["lexgrog", page])
         self.assertEqual(whatis.returncode, 0, whatis.stdout + whatis.stderr)
         self.assertIn(f'"{NAME} - ', whatis.stdout)
@@ -176,6 +177,10 @@ class InstalledFiles(InstalledPrefix):
         changelog = (SOURCE_DIR / "debian/changelog").read_text().split("\n", 1)[0]
         self.assertEqual(changelog.split("(")[1].split(")")[0], VERSION)
         self.assertEqual(root.find("releases/release").get("version"), VERSION)
+        # What a player reads beside it: where the scores are kept, and this release's news first.
+        docs = self.installed(f"share/doc/{NAME}")
+        self.assertIn(f"~/.local/share/{NAME}", (docs / "README").read_text())
+        self.assertTrue((docs / "NEWS").read_text().startswith(f"Void Sentinel {VERSION}, "))
         self.assertEqual(root.find("launchable").text, Path(DESKTOP).name)
         images = [image.text for image in root.iter("image")]
         self.assertTrue(images)
