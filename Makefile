@@ -13,14 +13,14 @@ play: deps-play
 	scripts/play.sh
 
 # The Debian releases a player's machine is tried on by make test; make stock SUITE=forky tries
-# another (testing, say) the same way.
+# another (testing, say) the same way. Inside such a root, make test STOCK_SUITES= leaves them out.
 STOCK_SUITES := bookworm trixie
 SUITE ?= $(STOCK_SUITES)
 
 test: deps-test build
 	cd $(BUILD) && ctest --output-on-failure -j1
 	scripts/ci-hardening.sh
-	scripts/stock-root.sh check $(BUILD) $(STOCK_SUITES)
+	$(if $(strip $(STOCK_SUITES)),scripts/stock-root.sh check $(BUILD) $(STOCK_SUITES))
 
 # A player's machine: make play, make deb, the packages installed and played, in a minimal root.
 stock: deps-test
