@@ -17,10 +17,22 @@ play: deps-play
 STOCK_SUITES := bookworm trixie
 SUITE ?= $(STOCK_SUITES)
 
+# The stock roots spend their time mostly downloading, unpacking and waiting for windows, so they
+# run beside the tests, which mostly wait too; their log is shown once both are done.
+STOCK_LOG := $(BUILD)/stock/check.log
 test: deps-test build
-	cd $(BUILD) && ctest --output-on-failure -j1
-	scripts/ci-hardening.sh
-	$(if $(strip $(STOCK_SUITES)),scripts/stock-root.sh check $(BUILD) $(STOCK_SUITES))
+	@stock=; status=0; \
+	if [ -n "$(strip $(STOCK_SUITES))" ]; then \
+	  mkdir -p $(BUILD)/stock; \
+	  echo "== the stock roots ($(STOCK_SUITES)) beside the tests, log in $(STOCK_LOG)"; \
+	  scripts/stock-root.sh check $(BUILD) $(STOCK_SUITES) > $(STOCK_LOG) 2>&1 & stock=$$!; \
+	fi; \
+	(cd $(BUILD) && ctest --output-on-failure -j1) && scripts/ci-hardening.sh || status=$$?; \
+	if [ -n "$$stock" ]; then \
+	  wait $$stock || status=1; \
+	  cat $(STOCK_LOG); \
+	fi; \
+	exit $$status
 
 # A player's machine: make play, make deb, the packages installed and played, in a minimal root.
 stock: deps-test
