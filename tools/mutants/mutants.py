@@ -13,6 +13,7 @@ equivalent cannot change behaviour and are left out of the rates.
     tools/mutants/mutants.py --list          the catalogue's counts, nothing run
     tools/mutants/mutants.py --ref COMMIT    against an older commit's tests, for a before and
                                              after; mutants whose text it lacks are left out
+    tools/mutants/mutants.py --catalogue F   another catalogue, as fresh.txt beside this one
 """
 import argparse
 import collections
@@ -209,12 +210,14 @@ def main():
     parser.add_argument("--keep", action="store_true", help="keep the scratch clone")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     parser.add_argument("--ref", help="run against this commit's tree and tests instead")
+    parser.add_argument("--catalogue", type=pathlib.Path, default=CATALOGUE,
+                        help="the catalogue to run (default: catalogue.txt)")
     args = parser.parse_args()
 
-    mutants = read_catalogue(CATALOGUE)
+    mutants = read_catalogue(args.catalogue)
     problems = check_catalogue(mutants, SOURCE)
     if problems:
-        sys.exit("catalogue.txt does not fit the tree:\n  " + "\n  ".join(problems))
+        sys.exit(f"{args.catalogue.name} does not fit the tree:\n  " + "\n  ".join(problems))
     if args.only:
         mutants = [m for m in mutants if args.only in m.path or args.only in m.text(m.original)]
     folders = collections.Counter(m.folder for m in mutants)
