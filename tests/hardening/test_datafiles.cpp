@@ -1,12 +1,13 @@
 // Damaged datafiles: the catalogue check on datafiles built in memory, the checks of single
-// objects' bytes, the walk on cut and garbled files, and the fatal message and status of the
-// load on damaged real files.
+// objects' bytes, the walk on cut and garbled files, the fatal message and status of the load
+// on damaged real files, the instrument patches; and what stops the game.
 #include "../unit/fixtures.h"
 
 #include "frame/datafile_scan.h"
 #include "frame/datafiles.h"
 #include "frame/object_checks.h"
 #include "frame/patches.h"
+#include "frame/signals.h"
 #include "frame/entries.h"
 #include "frame/files.h"
 #include "frame/state.h"
@@ -14,13 +15,19 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -343,6 +350,69 @@ TEST_F(DamagedFiles, TheBuiltPatchSetIsWholeAndADamagedIndexOrTailIsNot)
               "is an instrument index whose drums start at 300, where no instrument can be");
 }
 
+// The synth plays tunes from the checked copy of a whole patch set where it finds one (here
+// under $ALLEGRO), and without one as before; a damaged set gets a message box and no tunes.
+TEST_F(DamagedFiles, TheSynthIsGivenTheCheckedCopyOfAWholePatchSetOnly)
+{
+    for (const char *variable : {"ALLEGRO", "HOME"})
+        setenv(variable, folder.path.c_str(), 1);
+    unsetenv("ULTRADIR");
+    EXPECT_TRUE(prepare_instrument_patches());
+    EXPECT_STREQ(get_config_string("sound", "patches", "none"), "none");
+    std::string whole = bytes_of(std::string(RUN_DIR) + "/patches.dat");
+    write("patches.dat", whole);
+    EXPECT_TRUE(prepare_instrument_patches());
+    EXPECT_TRUE(std::regex_match(get_config_string("sound", "patches", ""),
+                                 std::regex("/proc/self/fd/[0-9]+#default_cfg")));
+    write("patches.dat", whole + "prop");
+    testing::internal::CaptureStdout(); // where a message box goes without a display
+    EXPECT_FALSE(prepare_instrument_patches());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "The instrument patches " + folder / "patches.dat" + " cannot be used:\nthere are "
+              "bytes after its last instrument.\nPress Ok to play on without music");
+}
+
+// A stop signal the game was started to ignore (as nohup starts it) stays ignored when Allegro's
+// handlers go; the others end the game by the signal itself. A message box the game starts
+// ends with it, and one started after the game ended ends at once.
+TEST(StopSignals, EndTheGameAndItsMessageBoxesAsTheyFoundThem)
+{
+    EXPECT_EXIT(
+        {
+            std::signal(SIGHUP, SIG_IGN);
+            note_ignored_stop_signals();
+            std::signal(SIGTERM, std::exit); // as allegro_init sets its own
+            restore_stop_signals();
+            std::raise(SIGHUP);
+            std::raise(SIGTERM);
+        },
+        ::testing::KilledBySignal(SIGTERM), "");
+    EXPECT_EXIT(
+        {
+            end_message_boxes_with_the_game();
+            if (fork() == 0) { // a message box: tied to the game, and its own child is not
+                int tie = 0;
+                prctl(PR_GET_PDEATHSIG, &tie);
+                int status = 0;
+                if (fork() == 0)
+                    std::_Exit(0);
+                wait(&status);
+                std::_Exit(tie == SIGTERM && WEXITSTATUS(status) == 1 ? 3 : 4);
+            }
+            int status = 0;
+            wait(&status);
+            std::_Exit(WEXITSTATUS(status));
+        },
+        ::testing::ExitedWithCode(3), "");
+    // Losing the display ends the game with status 1 and one line.
+    end_quietly_when_the_display_is_lost();
+    XIOErrorHandler display_lost = XSetIOErrorHandler(nullptr);
+    std::remove_pointer_t<_XPrivDisplay> display = {};
+    display.display_name = const_cast<char *>(":7");
+    EXPECT_EXIT(display_lost(reinterpret_cast<Display *>(&display)), ::testing::ExitedWithCode(1),
+                "^Void Sentinel: the connection to the X display :7 was lost\n$");
+}
+
 // Allegro's loader crashes on most cuts of a packed datafile, so the walk must refuse every one.
 TEST_F(DamagedFiles, EveryCutOfTheBuiltSpritesIsRefusedAndTheWholeFileIsNot)
 {
@@ -425,6 +495,21 @@ TEST_F(DamagedFiles, DatafilesAreReadFromPrivateCopiesOfRegularFilesOnly)
     ASSERT_EQ(copy_regular_file(path.c_str(), 1 << 20, copy), "");
     write("copied.dat", "other bytes");
     EXPECT_EQ(bytes_of(copy.path), "checked bytes");
+    // Interrupted, then short reads and writes still copy every byte; a failed one gives its
+    // error; without private copies a file is loaded by its own name.
+    for (int error : {EINTR, 0}) {
+        fail_next("read", error, 5);
+        fail_next("write", error, 5);
+        ASSERT_EQ(copy_regular_file(path.c_str(), 1 << 20, copy), "");
+        EXPECT_EQ(bytes_of(copy.path), "other bytes");
+    }
+    for (const char *call : {"read", "write"}) {
+        fail_next(call, EIO);
+        EXPECT_EQ(copy_regular_file(path.c_str(), 1 << 20, copy), "Input/output error") << call;
+    }
+    fail_next("memfd_create", ENOSYS);
+    ASSERT_EQ(copy_regular_file(path.c_str(), 1 << 20, copy), "");
+    EXPECT_EQ(copy.path, path);
     ASSERT_EQ(truncate(path.c_str(), (1 << 20) + 1), 0);
     EXPECT_EQ(copy_regular_file(path.c_str(), 1 << 20, copy), "it holds more than 1 MB");
     EXPECT_TRUE(copy.too_large);

@@ -6,10 +6,14 @@
 #include "frame/state.h"
 #include "play/play.h"
 
+#include <cerrno>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <stdexcept>
+#include <sys/file.h>
 
 namespace fs = std::filesystem;
 
@@ -156,3 +160,97 @@ void PlayTest::TearDown()
     free_test_datafile(sprites);
     free_test_datafile(sounds);
 }
+
+namespace {
+
+struct Fault {
+    const char *call;
+    int error = 0, count = 0, skip = 0;
+};
+Fault faults[] = {{"open"}, {"read"}, {"write"}, {"close"}, {"fsync"}, {"flock"}, {"memfd_create"}};
+
+// Whether this call of the game's fails, with errno set to the fault's error if so.
+bool fails(const char *call)
+{
+    for (Fault &fault : faults)
+        if (std::strcmp(fault.call, call) == 0 && fault.count > 0) {
+            if (fault.skip > 0) {
+                fault.skip--;
+                return false;
+            }
+            fault.count--;
+            errno = fault.error;
+            return true;
+        }
+    return false;
+}
+
+} // namespace
+
+void fail_next(const char *call, int error, int count, int skip)
+{
+    for (Fault &fault : faults)
+        if (std::strcmp(fault.call, call) == 0)
+            fault = {fault.call, error, count, skip};
+}
+
+void clear_faults()
+{
+    for (Fault &fault : faults)
+        fault = {fault.call, 0, 0, 0};
+}
+
+extern "C" {
+int __real_open(const char *, int, ...);
+ssize_t __real_read(int, void *, size_t);
+ssize_t __real_write(int, const void *, size_t);
+int __real_close(int);
+int __real_fsync(int);
+int __real_flock(int, int);
+int __real_memfd_create(const char *, unsigned int);
+
+int __wrap_open(const char *path, int flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    mode_t mode = (flags & O_CREAT) ? va_arg(args, mode_t) : 0;
+    va_end(args);
+    return fails("open") ? -1 : __real_open(path, flags, mode);
+}
+
+ssize_t __wrap_read(int fd, void *bytes, size_t size)
+{
+    if (!fails("read"))
+        return __real_read(fd, bytes, size);
+    return errno ? -1 : __real_read(fd, bytes, size > 1 ? 1 : size);
+}
+
+ssize_t __wrap_write(int fd, const void *bytes, size_t size)
+{
+    if (!fails("write"))
+        return __real_write(fd, bytes, size);
+    return errno ? -1 : __real_write(fd, bytes, size > 1 ? 1 : size);
+}
+
+int __wrap_close(int fd)
+{
+    int closed = __real_close(fd);
+    return fails("close") ? -1 : closed;
+}
+
+int __wrap_fsync(int fd)
+{
+    return fails("fsync") ? -1 : __real_fsync(fd);
+}
+
+int __wrap_flock(int fd, int operation)
+{
+    return fails("flock") ? -1 : __real_flock(fd, operation);
+}
+
+int __wrap_memfd_create(const char *name, unsigned int flags)
+{
+    return fails("memfd_create") ? -1 : __real_memfd_create(name, flags);
+}
+
+} // extern "C"

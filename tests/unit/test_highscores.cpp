@@ -4,7 +4,6 @@
 #include "highscores/highscores.h"
 
 #include <allegro.h>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,7 +14,6 @@
 #include <iterator>
 #include <sstream>
 #include <sys/file.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -421,21 +419,38 @@ TEST_F(HighScoreFile, AMissingFileEndsTheGameWithItsMessage)
     EXPECT_FATAL(load_high_scores(), MESSY);
 }
 
-TEST_F(HighScoreFile, AFailedSaveLeavesTheOldFileWholeAndEndsTheGame)
+// A save rides out interrupted and short writes and a lock it cannot take or open; any other
+// fault ends the game with its message, the old table whole and no temporary file left.
+TEST_F(HighScoreFile, ASaveRidesOutWhatItCanAndEveryOtherFaultLeavesTheOldTable)
 {
-    write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
-    set_table(numbered_table());
-    // A full disk: no byte of the new table can be written.
-    struct rlimit no_room = {0, 0};
-    EXPECT_EXIT(
-        {
-            std::signal(SIGXFSZ, SIG_IGN);
-            setrlimit(RLIMIT_FSIZE, &no_room);
-            save_high_scores();
-        },
-        ::testing::ExitedWithCode(1), "");
-    EXPECT_EQ(read_file(HIGH_SCORE_FILE), EXAMPLE_FILE);
-    EXPECT_EQ(temp_files_left(), 0);
+    const struct {
+        const char *call;
+        int error, count;
+        bool saved;
+    } faults[] = {
+        {"write", EINTR, 1, true},  {"write", 0, 20, true},   {"flock", EINTR, 1, true},
+        {"flock", ENOLCK, 1, true}, {"open", EACCES, 3, true}, {"write", ENOSPC, 1, false},
+        {"fsync", EIO, 1, false},   {"close", EIO, 1, false},
+    };
+    for (const auto &fault : faults) {
+        write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
+        set_table(example_table());
+        if (fault.saved) {
+            fail_next(fault.call, fault.error, fault.count);
+            EXPECT_EQ(record_high_score("MINE", 3000), 0) << fault.call << " " << fault.error;
+            EXPECT_EQ(read_text(read_file(HIGH_SCORE_FILE))[0], (Entry{"MINE", 3000}));
+        } else {
+            EXPECT_FATAL(
+                {
+                    fail_next(fault.call, fault.error, fault.count);
+                    record_high_score("MINE", 3000);
+                },
+                MESSY) << fault.call << " " << fault.error;
+            EXPECT_EQ(read_file(HIGH_SCORE_FILE), EXAMPLE_FILE);
+        }
+        EXPECT_EQ(temp_files_left(), 0);
+        clear_faults();
+    }
 }
 
 TEST_F(HighScoreFile, AFailedRenameLeavesTheOldTableAndNoTemporaryFile)
@@ -460,11 +475,14 @@ TEST_F(HighScoreFile, ACrashBeforeTheRenameLosesNothingAndItsLeftoverGoes)
     load_high_scores();
     EXPECT_EQ(table(), example_table());
 
-    // The next save replaces the file whole and takes the leftover away.
+    // The next save replaces the file whole and takes the leftover away, not the file of a
+    // game still running nor one no game names.
+    write_file((HIGH_SCORE_TEMP_FILE + std::to_string(getpid()) + ".77").c_str(), "N0\n10");
+    write_file((HIGH_SCORE_TEMP_FILE + std::string("x")).c_str(), "N0\n10");
     set_table(numbered_table());
     save_high_scores();
     EXPECT_EQ(read_file(HIGH_SCORE_FILE), file_text(numbered_table()));
-    EXPECT_EQ(temp_files_left(), 0);
+    EXPECT_EQ(temp_files_left(), 2);
 }
 
 TEST_F(HighScoreFile, ADamagedFileLoadsWhatItHolds)
@@ -559,6 +577,11 @@ TEST_F(HighScoreFile, AStartUpCheckNamesWhatWouldStopASave)
     write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
     set_table(example_table());
     EXPECT_EQ(find_high_score_save_problem(), "");
+    fail_next("open", EEXIST, 100);
+    EXPECT_EQ(find_high_score_save_problem(),
+              "highscores.sco: its folder takes no new file (File exists)");
+    fail_next("write", ENOSPC);
+    EXPECT_EQ(find_high_score_save_problem(), "highscores.sco: No space left on device");
     EXPECT_EQ(temp_files_left(), 0);
 
     // Another account's table in a sticky folder cannot be replaced, even when it may be written.
@@ -576,10 +599,19 @@ TEST_F(HighScoreFile, AStartUpCheckNamesWhatWouldStopASave)
 
     std::filesystem::permissions(HIGH_SCORE_FILE, std::filesystem::perms(0444));
     EXPECT_EQ(find_high_score_save_problem(), "highscores.sco: it is read-only");
+    testing::internal::CaptureStdout(); // where a message box goes without a display
+    warn_if_high_scores_unsaveable();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "The high score table highscores.sco cannot be saved:\nhighscores.sco: it is "
+              "read-only\nPress Ok to play on; a new high score will not be kept");
 
     std::filesystem::remove(HIGH_SCORE_FILE);
     ASSERT_EQ(mkfifo(HIGH_SCORE_FILE, 0644), 0);
     EXPECT_EQ(find_high_score_save_problem(), "highscores.sco: it is not a regular file");
+    std::filesystem::remove(HIGH_SCORE_FILE);
+    std::filesystem::create_symlink("gone/mine.sco", HIGH_SCORE_FILE);
+    EXPECT_EQ(find_high_score_save_problem(),
+              "highscores.sco: it is a link that leads nowhere (No such file or directory)");
 }
 
 // ---- The screens' parts that need no display ----------------------------------------
