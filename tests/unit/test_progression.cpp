@@ -382,6 +382,16 @@ protected:
         textout_ex(picture, font, text, x, y, colour, -1);
     }
 
+    // The screen holds the backdrop and these lines of white text at the left edge.
+    void expect_texts(const std::vector<std::pair<int, std::string>> &lines) const
+    {
+        BITMAP *expected = expected_picture(BG_BACKDROP);
+        for (const auto &[row, text] : lines)
+            write(expected, 0, row, makecol(255, 255, 255), text.c_str());
+        expect_screen(expected);
+        destroy_bitmap(expected);
+    }
+
     // Compares the screen with the expected picture and names the first row that differs.
     void expect_screen(BITMAP *expected) const
     {
@@ -515,6 +525,7 @@ std::vector<Stretch> visit_shop(int digit)
 
 } // namespace
 
+// After each purchase the shop's list shows every item's own value, its cost and its limit.
 TEST_F(ProgressionScreens, EachDigitBuysItsItemInTheShopAndSixLeaves)
 {
     struct Row { int digit; int *value; int after; int cost; };
@@ -530,6 +541,29 @@ TEST_F(ProgressionScreens, EachDigitBuysItsItemInTheShopAndSixLeaves)
         EXPECT_EQ(*row.value, row.after) << "digit " << row.digit - KEY_0;
         EXPECT_EQ(total_points, 6000 - row.cost) << "digit " << row.digit - KEY_0;
         EXPECT_EQ(level_number, 2);
+        auto n = [](int value) { return std::to_string(value); };
+        expect_texts({{0, "Welcome to the shop. Here is"}, {10, "a list of what you can upgrade!"},
+                      {20, "Your total points = " + n(6000 - row.cost)},
+                      {50, "NAME|CURRENT # OF ITEM|COST|MAX ALLOWED|"},
+                      {60, "[1] Max Bullets  |" + n(max_bullets) + "|500|10|"},
+                      {72, "[2] Bullet Speed |" + n(fire_delay) + "|1,000|0|"},
+                      {84, "[3] Shields      |" + n(shields_left) + "|500|10|"},
+                      {96, "[4] Shield Length|" + n(shield_length) + "|1,000|300|"},
+                      {108, "[5] Life         |" + n(lives) + "|5,000|"},
+                      {122, "[6] EXIT & Proceed to level 2"}});
+    }
+}
+
+// A purchase, or its refusal, shows its message over the backdrop until Enter.
+TEST_F(ProgressionScreens, TheShopThanksOrRefusesOnAScreenOfItsOwn)
+{
+    for (auto [points, message] : {std::pair{5000, "Thank you for your purchase"},
+                                   std::pair{4999, "You do not have enough points for that!"}}) {
+        reset_play_state();
+        total_points = points;
+        play_script({BEFORE_TALLY, {10, {KEY_B}}, {50, {KEY_5}}, {100, {KEY_6, KEY_ENTER}}});
+        check_level_complete(backgrounds);
+        expect_texts({{0, message}, {20, "Hit ENTER to continue"}});
     }
 }
 
