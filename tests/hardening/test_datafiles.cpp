@@ -554,6 +554,7 @@ TEST_F(DamagedFiles, DamagedDatafilesEndTheLoadWithTheirMessageAndStatusOne)
         const Catalogue &catalogue;
         const char *problem;
     } cases[] = {
+        {"absent.dat", SPRITES_CATALOGUE, "the file is missing or damaged."},
         {"sprites_truncated.dat", SPRITES_CATALOGUE, "the file is missing or damaged."},
         {"sprites_too_few.dat", SPRITES_CATALOGUE, "it holds 13 entries, the game needs 14."},
         {"sprites_wrong_kind.dat", SPRITES_CATALOGUE, "entry 3 is not a picture."},
@@ -572,7 +573,7 @@ TEST_F(DamagedFiles, DamagedDatafilesEndTheLoadWithTheirMessageAndStatusOne)
         std::string path = std::string(DAMAGED_DIR) + "/" + c.name;
         Catalogue damaged = c.catalogue;
         damaged.file_name = path.c_str();
-        std::string verb = std::string(c.name) == "sprites_truncated.dat" ? "Cannot load " : "Cannot use ";
+        std::string verb = c.problem[0] == 't' ? "Cannot load " : "Cannot use ";
         // A '.' of the text stands for any character in the expression, itself included.
         EXPECT_FATAL(load_game_datafile(damaged),
                      verb + path + ": " + c.problem + "([^\n]*\\.)?\n\nOK TO QUIT!") << c.name;

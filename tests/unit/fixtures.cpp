@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <fcntl.h>
 #include <stdexcept>
 #include <sys/file.h>
@@ -61,41 +62,37 @@ bool same_pixels(BITMAP *a, BITMAP *b)
     return true;
 }
 
-DATAFILE *make_picture_datafile(int count, int width, int height)
+// A datafile of `count` objects of one kind, object i made by make(i).
+static DATAFILE *make_datafile(int count, int type, const std::function<void *(int)> &make)
 {
     DATAFILE *data = new DATAFILE[count + 1]();
-    for (int i = 0; i < count; i++) {
-        BITMAP *picture = create_bitmap_ex(16, width, height);
-        clear_to_color(picture, picture_colour(i));
-        data[i].dat = picture;
-        data[i].type = DAT_BITMAP;
-    }
+    for (int i = 0; i < count; i++)
+        data[i] = {make(i), type, 0, nullptr};
     data[count].type = DAT_END;
     return data;
+}
+
+DATAFILE *make_picture_datafile(int count, int width, int height)
+{
+    return make_datafile(count, DAT_BITMAP, [=](int i) -> void * {
+        BITMAP *picture = create_bitmap_ex(16, width, height);
+        clear_to_color(picture, picture_colour(i));
+        return picture;
+    });
 }
 
 DATAFILE *make_sound_datafile(int count)
 {
-    DATAFILE *data = new DATAFILE[count + 1]();
-    for (int i = 0; i < count; i++) {
+    return make_datafile(count, DAT_SAMPLE, [](int) -> void * {
         SAMPLE *sample = create_sample(16, FALSE, 22050, 64);
         std::memset(sample->data, 0, 64 * 2);
-        data[i].dat = sample;
-        data[i].type = DAT_SAMPLE;
-    }
-    data[count].type = DAT_END;
-    return data;
+        return sample;
+    });
 }
 
 DATAFILE *make_tune_datafile(int count)
 {
-    DATAFILE *data = new DATAFILE[count + 1]();
-    for (int i = 0; i < count; i++) {
-        data[i].dat = new MIDI();
-        data[i].type = DAT_MIDI;
-    }
-    data[count].type = DAT_END;
-    return data;
+    return make_datafile(count, DAT_MIDI, [](int) -> void * { return new MIDI(); });
 }
 
 void free_test_datafile(DATAFILE *data)
@@ -161,23 +158,16 @@ void PlayTest::TearDown()
     free_test_datafile(sounds);
 }
 
-namespace {
-
-struct Fault {
+// The faults fail_next arms, one a call; `fails` says whether this call fails, errno then set.
+static struct Fault {
     const char *call;
-    int error = 0, count = 0, skip = 0;
-};
-Fault faults[] = {{"open"}, {"read"}, {"write"}, {"close"}, {"fsync"}, {"flock"}, {"memfd_create"}};
+    int error = 0, count = 0;
+} faults[] = {{"open"}, {"read"}, {"write"}, {"close"}, {"fsync"}, {"flock"}, {"memfd_create"}};
 
-// Whether this call of the game's fails, with errno set to the fault's error if so.
-bool fails(const char *call)
+static bool fails(const char *call)
 {
     for (Fault &fault : faults)
         if (std::strcmp(fault.call, call) == 0 && fault.count > 0) {
-            if (fault.skip > 0) {
-                fault.skip--;
-                return false;
-            }
             fault.count--;
             errno = fault.error;
             return true;
@@ -185,28 +175,24 @@ bool fails(const char *call)
     return false;
 }
 
-} // namespace
-
-void fail_next(const char *call, int error, int count, int skip)
+void fail_next(const char *call, int error, int count)
 {
     for (Fault &fault : faults)
         if (std::strcmp(fault.call, call) == 0)
-            fault = {fault.call, error, count, skip};
+            fault = {call, error, count};
 }
 
 void clear_faults()
 {
     for (Fault &fault : faults)
-        fault = {fault.call, 0, 0, 0};
+        fault.count = 0;
 }
 
 extern "C" {
 int __real_open(const char *, int, ...);
 ssize_t __real_read(int, void *, size_t);
 ssize_t __real_write(int, const void *, size_t);
-int __real_close(int);
-int __real_fsync(int);
-int __real_flock(int, int);
+int __real_close(int), __real_fsync(int), __real_flock(int, int);
 int __real_memfd_create(const char *, unsigned int);
 
 int __wrap_open(const char *path, int flags, ...)
@@ -217,40 +203,23 @@ int __wrap_open(const char *path, int flags, ...)
     va_end(args);
     return fails("open") ? -1 : __real_open(path, flags, mode);
 }
-
-ssize_t __wrap_read(int fd, void *bytes, size_t size)
+ssize_t __wrap_read(int fd, void *to, size_t n)
 {
-    if (!fails("read"))
-        return __real_read(fd, bytes, size);
-    return errno ? -1 : __real_read(fd, bytes, size > 1 ? 1 : size);
+    return !fails("read") ? __real_read(fd, to, n) : errno ? -1 : __real_read(fd, to, n > 0);
 }
-
-ssize_t __wrap_write(int fd, const void *bytes, size_t size)
+ssize_t __wrap_write(int fd, const void *from, size_t n)
 {
-    if (!fails("write"))
-        return __real_write(fd, bytes, size);
-    return errno ? -1 : __real_write(fd, bytes, size > 1 ? 1 : size);
+    return !fails("write") ? __real_write(fd, from, n) : errno ? -1 : __real_write(fd, from, n > 0);
 }
-
 int __wrap_close(int fd)
 {
     int closed = __real_close(fd);
     return fails("close") ? -1 : closed;
 }
-
-int __wrap_fsync(int fd)
-{
-    return fails("fsync") ? -1 : __real_fsync(fd);
-}
-
-int __wrap_flock(int fd, int operation)
-{
-    return fails("flock") ? -1 : __real_flock(fd, operation);
-}
-
+int __wrap_fsync(int fd) { return fails("fsync") ? -1 : __real_fsync(fd); }
+int __wrap_flock(int fd, int how) { return fails("flock") ? -1 : __real_flock(fd, how); }
 int __wrap_memfd_create(const char *name, unsigned int flags)
 {
     return fails("memfd_create") ? -1 : __real_memfd_create(name, flags);
 }
-
 } // extern "C"

@@ -62,9 +62,9 @@ private:
         ::testing::ExitedWithCode(1), matcher)
 
 // The game's calls to open, read, write, close, fsync, flock and memfd_create are wrapped at
-// link time: after `skip` calls that go through, the next `count` fail with `error`; a read or
-// write "failing" with error 0 moves one byte, as a short one does, and a failed close closes.
-void fail_next(const char *call, int error, int count = 1, int skip = 0);
+// link time: the next `count` calls to one fail with `error` (a failed close still closes); a
+// read or write failing with error 0 moves one byte, as a short one does.
+void fail_next(const char *call, int error, int count = 1);
 void clear_faults();
 
 // Test fixture base: a fresh play state and stand-in sprites and sounds, whose samples the

@@ -342,26 +342,29 @@ TEST_F(ScriptedScreens, TheInGameTuneStartsWhenTheFirstGameBegins)
     EXPECT_EQ(name_box.opened, 0);
 }
 
-// Escape after a cleared level offers the banked score, not the new level's points: level 1's
-// enemy drops in front of the right gun, Enter on the tally, Escape on level 2.
-TEST_F(ScriptedScreens, EscapeOffersTheBankedScore)
+// Escape offers the banked score, not the points of the level in play: level 1's two enemies
+// and level 2's first drop in front of the right gun; Enter on the tally; fire and Escape held
+// on into the offer, whose name box opens once they are let go.
+TEST_F(ScriptedScreens, EscapeOffersTheBankedScoreOnly)
 {
-    std::ofstream("levels/level1.qlv") << "1 levels\\level1.qlv levels\\level2.qlv 0 0 12 0\n";
-    std::ofstream("levels/level2.qlv") << "1 levels\\level2.qlv levels\\level2.qlv 0 0 1 0\n";
+    std::ofstream("levels/level1.qlv") << "2 levels\\level1.qlv levels\\level2.qlv 0 0 12 0 0 1 12 0";
+    std::ofstream("levels/level2.qlv") << "2 levels\\level2.qlv levels\\level2.qlv 0 0 12 0 3000 0 1 0";
     GameResources game = {create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT), sprites, backgrounds,
                           sounds, music};
     sprite_entries = SPRITES_COUNT;
     script_timer = true;
     play_script({{SECOND_HALF + 10, {}}, {400, {}, {KEY_SPACE}}, {100, {KEY_ENTER}},
-                 {4000, {KEY_SPACE}}, {100, {KEY_ENTER}}, {50, {KEY_ESC}}, {100, {}}, {10, {}, {KEY_SPACE}}},
+                 {4000, {KEY_SPACE}}, {100, {KEY_ENTER}}, {4000, {KEY_SPACE}},
+                 {100, {KEY_SPACE, KEY_ESC}}, {100, {}}, {10, {}, {KEY_SPACE}}},
                 "ACE");
     run_game(game);
     script_timer = false;
     destroy_bitmap(game.buffer);
-    EXPECT_EQ(level_number, 2);
+    EXPECT_EQ(level_points, 10);
     EXPECT_EQ(name_box.opened, 1);
+    EXPECT_FALSE(name_box.keys_at_open);
     EXPECT_EQ(high_names[0], "ACE");
-    EXPECT_EQ(high_scores[0], 10);
+    EXPECT_EQ(high_scores[0], 20);
 }
 
 // The intro's fades, drawn lit only at each new light step, against a lit drawing every

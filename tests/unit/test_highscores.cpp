@@ -245,47 +245,27 @@ TEST(HighScoreFormat, SignsAndExtremeScoresRoundTrip)
     EXPECT_EQ(read_text(plus)[0], (Entry{"A", 7}));
 }
 
-TEST(HighScoreFormat, NamesTheFileCannotCarryAreStoredSoTheyRoundTrip)
+// A name is stored so that it reads back as stored: spaces and control characters as '_', none
+// as "Pilot", one too long cut at the limit on a character boundary; '%' and the longest name
+// the box takes (twelve four-byte characters) as typed.
+TEST(HighScoreFormat, NamesAreStoredSoTheyRoundTrip)
 {
-    set_table(numbered_table());
-    insert_high_score(0, "two words", 3000);
-    insert_high_score(0, "", 4000);
-    insert_high_score(0, "tab\there\r\n", 5000);
-    insert_high_score(0, "100%d%s%n", 6000);
-    EXPECT_EQ(high_names[0], "100%d%s%n");
-    EXPECT_EQ(high_names[1], "tab_here__");
-    EXPECT_EQ(high_names[2], "Pilot");
-    EXPECT_EQ(high_names[3], "two_words");
-
-    std::vector<Entry> stored = table();
-    EXPECT_EQ(read_text(written_text()), stored);
-}
-
-TEST(HighScoreFormat, TheLongestNameTheBoxTakesRoundTrips)
-{
-    // Twelve four-byte characters (U+1F680), the most the box can hold.
     std::string rockets;
     for (int i = 0; i < NAME_ENTRY_CHARACTERS; ++i)
-        rockets += "\xF0\x9F\x9A\x80";
+        rockets += "\xF0\x9F\x9A\x80"; // U+1F680
+    const std::string plain(NAME_TOKEN_LIMIT - 1, 'x');
+    const std::pair<std::string, std::string> names[] = {
+        {"two words", "two_words"}, {"", "Pilot"}, {"tab\there\r\n", "tab_here__"},
+        {"100%d%s%n", "100%d%s%n"}, {rockets, rockets},
+        {plain + "\xC3\xA9" + "tail", plain}, // a two-byte character would straddle the limit
+        {std::string(NAME_TOKEN_LIMIT + 1, 'y'), std::string(NAME_TOKEN_LIMIT, 'y')},
+    };
     set_table(numbered_table());
-    insert_high_score(0, rockets, 1);
-    EXPECT_EQ(high_names[0], rockets);
-    std::vector<Entry> stored = table();
-    EXPECT_EQ(read_text(written_text()), stored);
-}
-
-TEST(HighScoreFormat, AnOverlongNameIsCutOnACharacterBoundaryWhenStored)
-{
-    // Plain bytes to one short of the limit, then a two-byte character that would straddle it;
-    // then a name one byte too long.
-    std::string name = std::string(NAME_TOKEN_LIMIT - 1, 'x') + "\xC3\xA9" + "tail";
-    set_table(numbered_table());
-    insert_high_score(3, name, 1);
-    EXPECT_EQ(high_names[3], std::string(NAME_TOKEN_LIMIT - 1, 'x'));
-    insert_high_score(4, std::string(NAME_TOKEN_LIMIT + 1, 'y'), 1);
-    EXPECT_EQ(high_names[4], std::string(NAME_TOKEN_LIMIT, 'y'));
-    std::vector<Entry> stored = table();
-    EXPECT_EQ(read_text(written_text()), stored);
+    for (const auto &[typed, stored] : names) {
+        insert_high_score(3, typed, 1);
+        EXPECT_EQ(high_names[3], stored);
+        EXPECT_EQ(read_text(written_text())[3].name, stored);
+    }
 }
 
 TEST(HighScoreFormat, WritingARawTableStillGivesALoadableFile)
