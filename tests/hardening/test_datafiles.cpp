@@ -291,6 +291,13 @@ TEST(ObjectBytes, EachKindIsReadOnlyWhenItsBytesFitWhatTheyState)
         {"depth 7", DAT_BITMAP, picture(7, 16, 16, 512), "is a picture of depth 7, which no picture has"},
         {"a pixel short", DAT_BITMAP, picture(16, 16, 16, 511), "is a damaged picture: 16x16 pixels in 517 bytes"},
         {"a byte over", DAT_BITMAP, picture(16, 16, 16, 513), "is a damaged picture: 16x16 pixels in 519 bytes"},
+        {"picture header cut", DAT_BITMAP, "ab", "is a picture cut short"},
+        {"sound header cut", DAT_SAMPLE, "ab", "is a sound cut short"},
+        {"no samples", DAT_SAMPLE, sound(16, 22050, 0, 0), "is a damaged sound: no samples or no sample rate"},
+        {"tune header cut", DAT_MIDI, "a", "is a tune cut short"},
+        {"track lengths cut", DAT_MIDI, tune(TRACK).substr(0, 20), "is a tune cut short"},
+        {"meta event cut", DAT_MIDI, tune(NOTE_ON + "\x83\x60\xff"), "is a damaged tune: track 0 ends inside a meta event"},
+        {"not a patch", DAT_PATCH_OBJECT, "anything", "is not an instrument patch"},
         {"16-bit sound", DAT_SAMPLE, sound(16, 22050, 100, 200), ""},
         {"8-bit stereo sound", DAT_SAMPLE, sound(-8, 11025, 100, 200), ""},
         {"stereo data for mono", DAT_SAMPLE, sound(-16, 22050, 100, 200),
@@ -345,7 +352,14 @@ TEST_F(DamagedFiles, TheBuiltPatchSetIsWholeAndADamagedIndexOrTailIsNot)
     EXPECT_EQ(check_patch_set(objects, ends_there), "");
     ASSERT_TRUE(scan_datafile(write("tail.dat", whole + "prop").c_str(), objects, &ends_there));
     EXPECT_EQ(check_patch_set(objects, ends_there), "there are bytes after its last instrument");
+    objects = {{DAT_PATCH_OBJECT, 0, 0, 0, "", "default_cfg", false}};
+    EXPECT_EQ(check_patch_set(objects, true), "entry 0 is listed at a size it does not have");
+    objects[0].damage = "is broken";
+    EXPECT_EQ(check_patch_set(objects, true), "entry 0 is broken");
+    EXPECT_EQ(check_patch_set({}, true), "it holds no index of its instruments (default.cfg)");
     EXPECT_EQ(patch_index_damage("# drums\n129-256 begin_multipatch default\n"), "");
+    EXPECT_EQ(patch_index_damage("1\tpiano\n\xC3\xA9"), "is an instrument index that is not plain text");
+    EXPECT_EQ(patch_index_damage(std::string(1001, 'a')), "is an instrument index with an overlong line");
     EXPECT_EQ(patch_index_damage("1 piano\n300 begin_multipatch\n"),
               "is an instrument index whose drums start at 300, where no instrument can be");
 }
@@ -364,47 +378,37 @@ TEST_F(DamagedFiles, TheSynthIsGivenTheCheckedCopyOfAWholePatchSetOnly)
     EXPECT_TRUE(prepare_instrument_patches());
     EXPECT_TRUE(std::regex_match(get_config_string("sound", "patches", ""),
                                  std::regex("/proc/self/fd/[0-9]+#default_cfg")));
-    write("patches.dat", whole + "prop");
-    testing::internal::CaptureStdout(); // where a message box goes without a display
-    EXPECT_FALSE(prepare_instrument_patches());
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "The instrument patches " + folder / "patches.dat" + " cannot be used:\nthere are "
-              "bytes after its last instrument.\nPress Ok to play on without music");
+    for (auto [bytes, problem] : {std::pair{whole + "prop", "there are bytes after its last instrument"},
+                                  std::pair{whole.substr(0, 99), "the file is damaged"}}) {
+        write("patches.dat", bytes);
+        testing::internal::CaptureStdout(); // where a message box goes without a display
+        EXPECT_FALSE(prepare_instrument_patches());
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "The instrument patches " + folder / "patches.dat" + " cannot be used:\n" + problem +
+                      ".\nPress Ok to play on without music");
+    }
 }
 
 // A stop signal the game was started to ignore (as nohup starts it) stays ignored when Allegro's
 // handlers go; the others end the game by the signal itself. A message box the game starts
-// ends with it, and one started after the game ended ends at once.
+// ends with it. Losing the display ends the game with status 1 and one line.
 TEST(StopSignals, EndTheGameAndItsMessageBoxesAsTheyFoundThem)
 {
-    EXPECT_EXIT(
-        {
-            std::signal(SIGHUP, SIG_IGN);
-            note_ignored_stop_signals();
-            std::signal(SIGTERM, std::exit); // as allegro_init sets its own
-            restore_stop_signals();
-            std::raise(SIGHUP);
-            std::raise(SIGTERM);
-        },
-        ::testing::KilledBySignal(SIGTERM), "");
-    EXPECT_EXIT(
-        {
-            end_message_boxes_with_the_game();
-            if (fork() == 0) { // a message box: tied to the game, and its own child is not
-                int tie = 0;
-                prctl(PR_GET_PDEATHSIG, &tie);
-                int status = 0;
-                if (fork() == 0)
-                    std::_Exit(0);
-                wait(&status);
-                std::_Exit(tie == SIGTERM && WEXITSTATUS(status) == 1 ? 3 : 4);
-            }
-            int status = 0;
-            wait(&status);
-            std::_Exit(WEXITSTATUS(status));
-        },
-        ::testing::ExitedWithCode(3), "");
-    // Losing the display ends the game with status 1 and one line.
+    std::signal(SIGHUP, SIG_IGN);
+    note_ignored_stop_signals();
+    std::signal(SIGTERM, std::exit); // as allegro_init sets its own
+    restore_stop_signals();
+    EXPECT_EXIT({ std::raise(SIGHUP); std::raise(SIGTERM); }, ::testing::KilledBySignal(SIGTERM), "");
+    std::signal(SIGHUP, SIG_DFL);
+    end_message_boxes_with_the_game();
+    if (fork() == 0) {
+        int tie = 0;
+        prctl(PR_GET_PDEATHSIG, &tie);
+        std::exit(tie == SIGTERM ? 3 : 4);
+    }
+    int status = 0;
+    wait(&status);
+    EXPECT_EQ(WEXITSTATUS(status), 3);
     end_quietly_when_the_display_is_lost();
     XIOErrorHandler display_lost = XSetIOErrorHandler(nullptr);
     std::remove_pointer_t<_XPrivDisplay> display = {};

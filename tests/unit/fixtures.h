@@ -61,9 +61,10 @@ private:
         },                                                                                         \
         ::testing::ExitedWithCode(1), matcher)
 
-// The game's calls to open, read, write, close, fsync, flock and memfd_create are wrapped at
-// link time: the next `count` calls to one fail with `error` (a failed close still closes); a
-// read or write failing with error 0 moves one byte, as a short one does.
+// The game's calls to open, read, write, close, fsync, flock, rename, memfd_create and
+// create_bitmap are wrapped at link time: the next `count` calls to one fail with `error` (a
+// failed close still closes); a read or write failing with error 0 moves one byte, as a short
+// one does.
 void fail_next(const char *call, int error, int count = 1);
 void clear_faults();
 

@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <allegro.h>
 #include <gtest/gtest.h>
 #include <string>
@@ -28,6 +29,7 @@ TEST(MenuCursor, ArrowsMoveOneItemAndWrapAtTheEnds)
         EXPECT_EQ(menu_cursor_up(rows[i]), rows[(i + 3) % 4]) << rows[i];
         EXPECT_EQ(menu_cursor_down(rows[i]), rows[(i + 1) % 4]) << rows[i];
     }
+    EXPECT_EQ(menu_cursor_down(0), MENU_HIGH_SCORES) << "a row of none counts as the top one";
 }
 
 // Every entry of the held-key state counts; with none down the waits end at once, and a key
@@ -185,14 +187,15 @@ protected:
 } // namespace
 
 // The Enter that brought the menu up is let go before it counts; Down held for 150 ms moves
-// twice; the credits take six keys and give the title tune back.
+// twice; the credits take six keys and give the title tune back; the table takes one.
 TEST_F(ScriptedScreens, TheMenuWaitsForEnterRepeatsHeldArrowsAndPlaysTheTitleTuneAfterTheCredits)
 {
     std::vector<Stretch> script = {{50, {KEY_ENTER}}, {10, {}}, {150, {KEY_DOWN}}, {100, {}},
                                    {50, {KEY_ENTER}}, {1000, {}}};
     for (int slide = 0; slide < 6; ++slide)
         script.push_back({2000, {}, {KEY_SPACE}});
-    script.insert(script.end(), {{150, {KEY_UP}}, {10, {}}, {100, {KEY_ENTER}}});
+    script.insert(script.end(), {{50, {KEY_UP}}, {10, {}}, {50, {KEY_ENTER}}, {300, {}},
+                                 {10, {}, {KEY_SPACE}}, {50, {KEY_UP}}, {10, {}}, {100, {KEY_ENTER}}});
     play_script(script);
 
     title_menu(backgrounds, music);
@@ -200,7 +203,7 @@ TEST_F(ScriptedScreens, TheMenuWaitsForEnterRepeatsHeldArrowsAndPlaysTheTitleTun
     EXPECT_EQ(sound_log, (std::vector<std::string>{"stop", "tune 3", "stop", "tune 0", "stop",
                                                     "tune 3"}));
     EXPECT_EQ(last_tune_loop, -1);
-    EXPECT_EQ(lives, 5); // New Game, reached by Up twice from Credits
+    EXPECT_EQ(lives, 5); // New Game, reached by Up from Credits through High Scores
     EXPECT_EQ(total_points, 0);
 }
 
@@ -340,6 +343,22 @@ TEST_F(ScriptedScreens, TheInGameTuneStartsWhenTheFirstGameBegins)
     EXPECT_EQ(sound_log,
               (std::vector<std::string>{"sample 1", "tune 1", "stop", "tune 3", "tune 2"}));
     EXPECT_EQ(name_box.opened, 0);
+}
+
+// A screen without memory for its pictures ends the game with a message.
+TEST_F(ScriptedScreens, AScreenWithoutMemoryEndsTheGame)
+{
+    const std::function<void()> screens[] = {
+        [&] { intro_sequence(sounds, music, backgrounds); }, [&] { title_menu(backgrounds, music); },
+        [&] { show_credits(backgrounds, music); }, [] { show_high_scores(); },
+        [&] { level_complete(backgrounds); }};
+    for (const auto &screen : screens)
+        EXPECT_FATAL(
+            {
+                fail_next("create_bitmap", ENOMEM);
+                screen();
+            },
+            "memory");
 }
 
 // Escape offers the banked score, not the points of the level in play: level 1's two enemies
