@@ -25,7 +25,6 @@
 #include <string>
 #include <sys/prctl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <X11/Xlib.h>
 
@@ -401,14 +400,9 @@ TEST(StopSignals, EndTheGameAndItsMessageBoxesAsTheyFoundThem)
     EXPECT_EXIT({ std::raise(SIGHUP); std::raise(SIGTERM); }, ::testing::KilledBySignal(SIGTERM), "");
     std::signal(SIGHUP, SIG_DFL);
     end_message_boxes_with_the_game();
-    if (fork() == 0) {
-        int tie = 0;
-        prctl(PR_GET_PDEATHSIG, &tie);
-        std::exit(tie == SIGTERM ? 3 : 4);
-    }
-    int status = 0;
-    wait(&status);
-    EXPECT_EQ(WEXITSTATUS(status), 3);
+    int tie = 0; // the signal a child of the game gets when the game ends
+    EXPECT_EXIT(std::exit(prctl(PR_GET_PDEATHSIG, &tie) == 0 ? tie : 0),
+                ::testing::ExitedWithCode(SIGTERM), "");
     end_quietly_when_the_display_is_lost();
     XIOErrorHandler display_lost = XSetIOErrorHandler(nullptr);
     std::remove_pointer_t<_XPrivDisplay> display = {};
