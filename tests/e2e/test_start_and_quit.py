@@ -1,11 +1,7 @@
 """Journey: the game starts, a key ends the intro, the title menu's cursor wraps, "Quit" exits 1.
-An Enter held from the intro into the menu chooses nothing, and a table that cannot be saved is
-reported once at start-up while play goes on."""
+An Enter held from the intro into the menu chooses nothing."""
 import harness
 import game_screens as gs
-
-READ_ONLY_BOX = ("The high score table highscores.sco cannot be saved:\nhighscores.sco: it is "
-                 "read-only\nPress Ok to play on; a new high score will not be kept\n")
 
 
 class StartAndQuit(harness.JourneyTest):
@@ -43,16 +39,6 @@ class StartAndQuit(harness.JourneyTest):
             # The menu takes keys once Enter is let go: the held Enter chose nothing.
             gs.move_cursor(game, "Down", gs.HIGH_SCORES, keep="menu-after-enter-held")
             game.press("Return", "the high score table", gs.shows_table)
-
-    def test_a_read_only_table_is_reported_once_and_play_goes_on(self):
-        with self.game() as game:
-            scores = game.path("highscores.sco")
-            scores.chmod(0o444)
-            gs.start_to_menu(game)
-            self.assertEqual(game.messages(), [READ_ONLY_BOX])
-            gs.move_cursor(game, "Up", gs.QUIT)
-            self.assertEqual(game.press_to_exit("Return"), gs.QUIT_STATUS)
-            self.assertEqual(len(game.messages()), 1)
 
 
 if __name__ == "__main__":

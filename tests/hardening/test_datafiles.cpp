@@ -297,6 +297,10 @@ TEST(ObjectBytes, EachKindIsReadOnlyWhenItsBytesFitWhatTheyState)
         {"track lengths cut", DAT_MIDI, tune(TRACK).substr(0, 20), "is a tune cut short"},
         {"meta event cut", DAT_MIDI, tune(NOTE_ON + "\x83\x60\xff"), "is a damaged tune: track 0 ends inside a meta event"},
         {"not a patch", DAT_PATCH_OBJECT, "anything", "is not an instrument patch"},
+        {"patch sample cut", DAT_PATCH_OBJECT, patch(64, 60).substr(0, 300), "is an instrument patch cut short in sample 0"},
+        {"empty patch sample", DAT_PATCH_OBJECT, patch(0, 0), "is a damaged instrument patch: sample 0 holds 0 bytes"},
+        {"program change and system exclusive", DAT_MIDI, tune(std::string("\x00\xc0\x05\x00\xf0\x01\x7f", 7) + TRACK), ""},
+        {"a compiled sprite", DAT_C_SPRITE, "x", "is a font or a packed sprite, which the game never reads"},
         {"16-bit sound", DAT_SAMPLE, sound(16, 22050, 100, 200), ""},
         {"8-bit stereo sound", DAT_SAMPLE, sound(-8, 11025, 100, 200), ""},
         {"stereo data for mono", DAT_SAMPLE, sound(-16, 22050, 100, 200),
@@ -351,13 +355,17 @@ TEST_F(DamagedFiles, TheBuiltPatchSetIsWholeAndADamagedIndexOrTailIsNot)
     EXPECT_EQ(check_patch_set(objects, ends_there), "");
     ASSERT_TRUE(scan_datafile(write("tail.dat", whole + "prop").c_str(), objects, &ends_there));
     EXPECT_EQ(check_patch_set(objects, ends_there), "there are bytes after its last instrument");
-    objects = {{DAT_PATCH_OBJECT, 0, 0, 0, "", "default_cfg", false}};
-    EXPECT_EQ(check_patch_set(objects, true), "entry 0 is listed at a size it does not have");
-    objects[0].damage = "is broken";
-    EXPECT_EQ(check_patch_set(objects, true), "entry 0 is broken");
+    objects = {{DAT_PATCH_OBJECT, 0, 0, 0, "", "default_cfg", true},
+               {DAT_PATCH_OBJECT, 0, 0, 0, "", "default_cfg", false}};
+    EXPECT_EQ(check_patch_set(objects, true), "entry 1 is listed at a size it does not have");
+    objects[1].damage = "is broken";
+    EXPECT_EQ(check_patch_set(objects, true), "entry 1 is broken");
     EXPECT_EQ(check_patch_set({}, true), "it holds no index of its instruments (default.cfg)");
     EXPECT_EQ(patch_index_damage("# drums\n129-256 begin_multipatch default\n"), "");
-    EXPECT_EQ(patch_index_damage("1\tpiano\n\xC3\xA9"), "is an instrument index that is not plain text");
+    for (const std::string &text : {std::string("1\tpiano\n\xC3\xA9"), std::string("1 piano\n\0", 9)})
+        EXPECT_EQ(patch_index_damage(text), "is an instrument index that is not plain text");
+    EXPECT_EQ(patch_index_damage("0=begin_multipatch\r\n"),
+              "is an instrument index whose drums start at 0, where no instrument can be");
     EXPECT_EQ(patch_index_damage(std::string(1001, 'a')), "is an instrument index with an overlong line");
     EXPECT_EQ(patch_index_damage("1 piano\n300 begin_multipatch\n"),
               "is an instrument index whose drums start at 300, where no instrument can be");

@@ -329,16 +329,20 @@ TEST_F(ScriptedScreens, TheCreditsTakeSixKeysThenGiveTheTitleTuneBack)
     destroy_bitmap(expected);
 }
 
-// The whole run: the intro cut short, New Game, Escape at once and nothing to offer the table.
+// The whole run: the intro cut short, a table that cannot be saved reported once, New Game,
+// Escape at once and nothing to offer the table.
 TEST_F(ScriptedScreens, TheInGameTuneStartsWhenTheFirstGameBegins)
 {
     GameResources game = {create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT), sprites, backgrounds,
                           sounds, music};
     play_script({{SECOND_HALF + 10, {}}, {400, {}, {KEY_SPACE}}, {100, {KEY_ENTER}},
                  {300, {KEY_ESC}}});
+    std::filesystem::permissions("highscores.sco", std::filesystem::perms(0444));
     testing::internal::CaptureStdout(); // where a message box goes without a display
     run_game(game);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "no warning for a table that saves";
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "The high score table highscores.sco cannot be saved:\nhighscores.sco: it is "
+              "read-only\nPress Ok to play on; a new high score will not be kept");
     destroy_bitmap(game.buffer);
     EXPECT_EQ(sound_log,
               (std::vector<std::string>{"sample 1", "tune 1", "stop", "tune 3", "tune 2"}));
