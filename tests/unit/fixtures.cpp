@@ -162,8 +162,8 @@ void PlayTest::TearDown()
 static struct Fault {
     const char *call;
     int error = 0, count = 0;
-} faults[] = {{"open"},  {"read"},   {"write"},        {"close"},        {"fsync"},
-               {"flock"}, {"rename"}, {"memfd_create"}, {"create_bitmap"}};
+} faults[] = {{"open"},   {"read"},  {"write"},  {"close"},        {"fsync"},
+               {"fchmod"}, {"flock"}, {"rename"}, {"memfd_create"}, {"create_bitmap"}};
 
 static bool fails(const char *call)
 {
@@ -193,7 +193,8 @@ extern "C" {
 int __real_open(const char *, int, ...);
 ssize_t __real_read(int, void *, size_t);
 ssize_t __real_write(int, const void *, size_t);
-int __real_close(int), __real_fsync(int), __real_flock(int, int), __real_rename(const char *, const char *);
+int __real_close(int), __real_fsync(int), __real_fchmod(int, mode_t), __real_flock(int, int);
+int __real_rename(const char *, const char *);
 BITMAP *__real_create_bitmap(int, int);
 int __real_memfd_create(const char *, unsigned int);
 
@@ -219,6 +220,7 @@ int __wrap_close(int fd)
     return fails("close") ? -1 : closed;
 }
 int __wrap_fsync(int fd) { return fails("fsync") ? -1 : __real_fsync(fd); }
+int __wrap_fchmod(int fd, mode_t mode) { return fails("fchmod") ? -1 : __real_fchmod(fd, mode); }
 int __wrap_flock(int fd, int how) { return fails("flock") ? -1 : __real_flock(fd, how); }
 int __wrap_rename(const char *from, const char *to) { return fails("rename") ? -1 : __real_rename(from, to); }
 BITMAP *__wrap_create_bitmap(int w, int h) { return fails("create_bitmap") ? nullptr : __real_create_bitmap(w, h); }

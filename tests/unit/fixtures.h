@@ -61,7 +61,7 @@ private:
         },                                                                                         \
         ::testing::ExitedWithCode(1), matcher)
 
-// The game's calls to open, read, write, close, fsync, flock, rename, memfd_create and
+// The game's calls to open, read, write, close, fsync, fchmod, flock, rename, memfd_create and
 // create_bitmap are wrapped at link time: the next `count` calls to one fail with `error` (a
 // failed close still closes); a read or write failing with error 0 moves one byte, as a short
 // one does.

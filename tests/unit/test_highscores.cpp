@@ -413,7 +413,8 @@ TEST_F(HighScoreFile, ASaveRidesOutWhatItCanAndEveryOtherFaultLeavesTheOldTable)
     } faults[] = {
         {"write", EINTR, 1, true},  {"write", 0, 20, true},   {"flock", EINTR, 1, true},
         {"flock", ENOLCK, 1, true}, {"open", EACCES, 3, true}, {"write", ENOSPC, 1, false},
-        {"fsync", EIO, 1, false},   {"close", EIO, 1, false},  {"rename", EXDEV, 1, false},
+        {"fsync", EIO, 1, false},   {"fsync", 0, 1, false},    {"fchmod", EPERM, 1, false},
+        {"close", EIO, 1, false},   {"rename", EXDEV, 1, false},
     };
     for (const auto &fault : faults) {
         write_file(HIGH_SCORE_FILE, EXAMPLE_FILE);
@@ -553,6 +554,9 @@ TEST_F(HighScoreFile, AStartUpCheckNamesWhatWouldStopASave)
     fail_next("open", EEXIST, 100);
     EXPECT_EQ(find_high_score_save_problem(),
               "highscores.sco: its folder takes no new file (File exists)");
+    fail_next("open", EACCES);
+    EXPECT_EQ(find_high_score_save_problem(),
+              "highscores.sco: its folder takes no new file (Permission denied)");
     fail_next("write", ENOSPC);
     EXPECT_EQ(find_high_score_save_problem(), "highscores.sco: No space left on device");
     EXPECT_EQ(temp_files_left(), 0);
@@ -572,6 +576,7 @@ TEST_F(HighScoreFile, AStartUpCheckNamesWhatWouldStopASave)
     EXPECT_EQ(as_nobody[0], "");
     EXPECT_EQ(as_nobody[1], "highscores.sco: it belongs to another account, in a folder where "
                             "only a file's owner may replace it");
+    EXPECT_EQ(find_high_score_save_problem(), "") << "root may replace any file";
 
     std::filesystem::permissions(HIGH_SCORE_FILE, std::filesystem::perms(0444));
     EXPECT_EQ(find_high_score_save_problem(), "highscores.sco: it is read-only");
