@@ -177,7 +177,8 @@ static bool is_score_line(const std::string &line)
 
 // A table laid out as pairs of lines, a line of text and then a line holding only a number, with
 // a space inside some name (as a hand-edited table may have): read by lines, so that every name
-// stays with its score. False, reading nothing, for any other layout.
+// stays with its score, its spaces made the underscores it will be saved with. False, reading
+// nothing, for any other layout.
 static bool read_line_pairs(const std::string &text)
 {
     std::vector<std::string> lines;
@@ -198,7 +199,7 @@ static bool read_line_pairs(const std::string &text)
     int entries = std::min(HIGH_SCORE_ENTRIES, static_cast<int>(lines.size() / 2));
     for (int i = 0; i < entries; ++i) {
         std::istringstream score(lines[2 * i + 1]);
-        high_names[i] = cut_name(lines[2 * i]);
+        high_names[i] = storable_name(lines[2 * i]);
         read_score(score, high_scores[i]);
     }
     blank_entries_from(entries);

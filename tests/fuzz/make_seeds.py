@@ -89,6 +89,7 @@ def score_seeds():
         "score_overflow.sco": scores([("ACE", 2147483648), ("B", "-99999999999999999999")] + ranked[2:]),
         "score_limits.sco": scores([("Max", 2147483647), ("Min", -2147483648)] + ranked[2:]),
         "score_signs_and_zeros.sco": scores([("A", "+0007"), ("B", "-0"), ("C", "--1")] + ranked[3:]),
+        "spaced_names_in_line_pairs.sco": scores([("Ann Lee", 50), ("J\tR\rR", 40)] + ranked[2:]),
         "utf8_names.sco": scores([("J\u00f6rg", 50), ("\u98db\u884c\u58eb", 40)] + ranked[2:]),
         "huge_gap.sco": b"ACE" + b" " * 2000 + b"10\n" + canonical,
         "byte_order_mark.sco": b"\xef\xbb\xbf" + canonical,
