@@ -564,21 +564,27 @@ TEST_F(HighScoreFile, AStartUpCheckNamesWhatWouldStopASave)
     EXPECT_EQ(find_high_score_save_problem(), "highscores.sco: No space left on device");
     EXPECT_EQ(temp_files_left(), 0);
 
-    // As another account (nobody, by the effective id the checks go by): a table it may write,
-    // in a folder it may write, is fine though it cannot give the new file to the table's
-    // owner; in a sticky folder it may not replace another account's table.
-    ASSERT_EQ(chmod(".", 0777), 0);
-    ASSERT_EQ(chmod(HIGH_SCORE_FILE, 0666), 0);
-    std::string as_nobody[2];
-    for (std::string &problem : as_nobody) {
-        ASSERT_EQ(seteuid(65534), 0);
-        problem = find_high_score_save_problem();
-        ASSERT_EQ(seteuid(0), 0);
-        ASSERT_EQ(chmod(".", 01777), 0);
+    // As another account (nobody, with root kept as the saved id to come back): a table it may
+    // write, in a folder it may write, is fine though it cannot give the new file to the table's
+    // owner; one it may not write is read-only to it; in a sticky folder it may replace its own
+    // table only.
+    const struct {
+        mode_t folder, table;
+        uid_t owner;
+        const char *problem;
+    } as_nobody[] = {{0777, 0666, 0, ""}, {0777, 0644, 0, "highscores.sco: it is read-only"},
+                     {01777, 0666, 65534, ""},
+                     {01777, 0666, 0, "highscores.sco: it belongs to another account, in a "
+                                      "folder where only a file's owner may replace it"}};
+    for (const auto &account : as_nobody) {
+        ASSERT_EQ(chmod(".", account.folder) | chmod(HIGH_SCORE_FILE, account.table) |
+                      chown(HIGH_SCORE_FILE, account.owner, 0),
+                  0);
+        ASSERT_EQ(setresuid(65534, 65534, 0), 0);
+        std::string problem = find_high_score_save_problem();
+        ASSERT_EQ(setresuid(0, 0, 0), 0);
+        EXPECT_EQ(problem, account.problem) << std::oct << account.folder << " " << account.table;
     }
-    EXPECT_EQ(as_nobody[0], "");
-    EXPECT_EQ(as_nobody[1], "highscores.sco: it belongs to another account, in a folder where "
-                            "only a file's owner may replace it");
     EXPECT_EQ(find_high_score_save_problem(), "") << "root may replace any file";
 
     std::filesystem::permissions(HIGH_SCORE_FILE, std::filesystem::perms(0444));
