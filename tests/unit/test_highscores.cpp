@@ -564,10 +564,9 @@ TEST_F(HighScoreFile, AStartUpCheckNamesWhatWouldStopASave)
     EXPECT_EQ(find_high_score_save_problem(), "highscores.sco: No space left on device");
     EXPECT_EQ(temp_files_left(), 0);
 
-    // As another account (nobody, with root kept as the saved id to come back): a table it may
-    // write, in a folder it may write, is fine though it cannot give the new file to the table's
-    // owner; one it may not write is read-only to it; in a sticky folder it may replace its own
-    // table only.
+    // As another account (nobody; root kept as its saved id): a table it may write is fine though
+    // it cannot give the new file to the table's owner, one it may not is read-only to it, and in
+    // a sticky folder it may replace its own table only.
     const struct {
         mode_t folder, table;
         uid_t owner;
