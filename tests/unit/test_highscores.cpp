@@ -561,24 +561,21 @@ TEST_F(HighScoreFile, AStartUpCheckNamesWhatWouldStopASave)
     EXPECT_EQ(find_high_score_save_problem(),
               "highscores.sco: its folder takes no new file (Permission denied)");
     fail_next("write", ENOSPC);
+    fail_next("close", EIO); // the first fault is the one named
     EXPECT_EQ(find_high_score_save_problem(), "highscores.sco: No space left on device");
     EXPECT_EQ(temp_files_left(), 0);
 
     // As another account (nobody; root kept as its saved id): a table it may write is fine though
     // it cannot give the new file to the table's owner, one it may not is read-only to it, and in
     // a sticky folder it may replace its own table only.
-    const struct {
-        mode_t folder, table;
-        uid_t owner;
-        const char *problem;
-    } as_nobody[] = {{0777, 0666, 0, ""}, {0777, 0644, 0, "highscores.sco: it is read-only"},
-                     {01777, 0666, 65534, ""},
-                     {01777, 0666, 0, "highscores.sco: it belongs to another account, in a "
-                                      "folder where only a file's owner may replace it"}};
+    const struct { mode_t folder, table; uid_t owner; const char *problem; } as_nobody[] = {
+        {0777, 0666, 0, ""}, {0777, 0644, 0, "highscores.sco: it is read-only"},
+        {01777, 0666, 65534, ""},
+        {01777, 0666, 0, "highscores.sco: it belongs to another account, in a folder where only "
+                         "a file's owner may replace it"}};
     for (const auto &account : as_nobody) {
-        ASSERT_EQ(chmod(".", account.folder) | chmod(HIGH_SCORE_FILE, account.table) |
-                      chown(HIGH_SCORE_FILE, account.owner, 0),
-                  0);
+        ASSERT_EQ(0, chmod(".", account.folder) | chmod(HIGH_SCORE_FILE, account.table) |
+                         chown(HIGH_SCORE_FILE, account.owner, 0));
         ASSERT_EQ(setresuid(65534, 65534, 0), 0);
         std::string problem = find_high_score_save_problem();
         ASSERT_EQ(setresuid(0, 0, 0), 0);
