@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -154,7 +155,7 @@ TEST(Assets, ShieldFramesDifferSoTheyShimmer)
     EXPECT_GT(differing, SHIELD_SIZE * SHIELD_SIZE / 10);
 }
 
-TEST(Assets, BackgroundSizesAndTransparency)
+TEST(Assets, BackgroundsTheirSizesTransparencyJoinsAndNames)
 {
     Loaded backgrounds("backgrounds.dat");
     BITMAP *title = backgrounds.bitmap(BG_TITLE);
@@ -175,15 +176,19 @@ TEST(Assets, BackgroundSizesAndTransparency)
     int near_clear = transparent_count(near);
     EXPECT_GT(near_clear, near->w * near->h * 9 / 10) << "the near layer must be sparse";
     EXPECT_LT(near_clear, near->w * near->h);
-}
-
-TEST(Assets, ScrollingLayersJoinWithoutASeam)
-{
-    Loaded backgrounds("backgrounds.dat");
     for (int entry : {BG_FAR_LAYER, BG_NEAR_LAYER}) {
         Seam seam = measure_seam(backgrounds.bitmap(entry));
-        EXPECT_LE(seam.step, seam.tolerance) << "layer " << entry;
+        EXPECT_LE(seam.step, seam.tolerance) << "the scrolling layer " << entry << " shows a seam";
     }
+
+    // Each screen shows the picture the build packed under that screen's name.
+    const std::pair<int, std::string> screens[] = {
+        {BG_LIVES, "LIVES"}, {BG_GAME_OVER, "GAME_OVER"}, {BG_INTRO_CARD, "INTRO_CARD"},
+        {BG_FAR_LAYER, "FAR_LAYER"}, {BG_NEAR_LAYER, "NEAR_LAYER"}, {BG_BACKDROP, "BACKDROP"},
+        {BG_INTRO_RISER, "INTRO_RISER"}, {BG_TITLE, "TITLE"}};
+    for (const auto &[entry, name] : screens) // packed as NN_NAME_BMP, NN its place in the file
+        EXPECT_EQ(std::string(get_datafile_property(&backgrounds.data[entry], DAT_NAME)).substr(3),
+                  name + "_BMP");
 }
 
 TEST(Assets, SeamMeasureCatchesARealSeam)
