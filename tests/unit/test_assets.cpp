@@ -180,9 +180,7 @@ TEST(Assets, BackgroundsTheirSizesTransparencyJoinsAndNames)
         Seam seam = measure_seam(backgrounds.bitmap(entry));
         EXPECT_LE(seam.step, seam.tolerance) << "the scrolling layer " << entry << " shows a seam";
     }
-
-    // Each screen shows the picture the build packed under that screen's name.
-    const std::pair<int, std::string> screens[] = {
+    const std::pair<int, std::string> screens[] = { // each screen's picture, as the build named it
         {BG_LIVES, "LIVES"}, {BG_GAME_OVER, "GAME_OVER"}, {BG_INTRO_CARD, "INTRO_CARD"},
         {BG_FAR_LAYER, "FAR_LAYER"}, {BG_NEAR_LAYER, "NEAR_LAYER"}, {BG_BACKDROP, "BACKDROP"},
         {BG_INTRO_RISER, "INTRO_RISER"}, {BG_TITLE, "TITLE"}};
