@@ -4,7 +4,7 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 # What playing needs from the build: the game, its datafiles and the staged run folder.
 PLAY_TARGETS := void-sentinel datafiles stage_data
 
-.PHONY: play test build configure deps-play deps-test deps-deb bench curve mutants coverage screenshots deb clean
+.PHONY: play test stock build configure deps-play deps-test deps-deb bench curve mutants coverage screenshots deb clean
 
 # Configured without tests unless this build folder already has them (make test turned them on).
 play: deps-play
@@ -12,10 +12,31 @@ play: deps-play
 	cmake --build $(BUILD) -j $(JOBS) --target $(PLAY_TARGETS)
 	scripts/play.sh
 
+# The Debian releases a player's machine is tried on by make test; make stock SUITE=forky tries
+# another (testing, say) the same way. Inside such a root, make test STOCK_SUITES= leaves them out.
+STOCK_SUITES := bookworm trixie
+SUITE ?= $(STOCK_SUITES)
+
+# The stock roots spend their time mostly downloading, unpacking and waiting for windows, so they
+# run beside the tests, which mostly wait too; their log is shown once both are done.
+STOCK_LOG := $(BUILD)/stock/check.log
 test: deps-test build
-	cd $(BUILD) && ctest --output-on-failure -j1
-	scripts/ci-hardening.sh
-	scripts/stock-root.sh check $(BUILD)
+	@stock=; status=0; \
+	if [ -n "$(strip $(STOCK_SUITES))" ]; then \
+	  mkdir -p $(BUILD)/stock; \
+	  echo "== the stock roots ($(STOCK_SUITES)) beside the tests, log in $(STOCK_LOG)"; \
+	  scripts/stock-root.sh check $(BUILD) $(STOCK_SUITES) > $(STOCK_LOG) 2>&1 & stock=$$!; \
+	fi; \
+	(cd $(BUILD) && ctest --output-on-failure -j1) && scripts/ci-hardening.sh || status=$$?; \
+	if [ -n "$$stock" ]; then \
+	  wait $$stock || status=1; \
+	  cat $(STOCK_LOG); \
+	fi; \
+	exit $$status
+
+# A player's machine: make play, make deb, the packages installed and played, in a minimal root.
+stock: deps-test
+	scripts/stock-root.sh check $(BUILD) $(SUITE)
 
 bench: deps-test build
 	$(BUILD)/bench/void-sentinel-bench

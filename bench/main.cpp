@@ -10,6 +10,19 @@
 #include <unistd.h>
 #include <vector>
 
+// Whether a benchmark stopped with an error: Google Benchmark 1.8 (Debian 13) tells it in
+// `skipped`, older versions (Debian 12) in `error_occurred`.
+template <typename Run>
+static auto stopped_with_error(const Run &run, int) -> decltype(bool(run.error_occurred))
+{
+    return run.error_occurred;
+}
+template <typename Run>
+static bool stopped_with_error(const Run &run, long)
+{
+    return run.skipped == decltype(run.skipped)::SkippedWithError;
+}
+
 // Prints as usual and notes whether any benchmark stopped with an error, so that a run
 // that measured nothing cannot pass for one that worked.
 class ErrorNotingReporter : public benchmark::ConsoleReporter {
@@ -20,7 +33,7 @@ public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
         for (const Run &run : runs)
-            if (run.error_occurred)
+            if (stopped_with_error(run, 0))
                 failed = true;
         ConsoleReporter::ReportRuns(runs);
     }

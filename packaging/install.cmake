@@ -6,8 +6,17 @@ include(GNUInstallDirs)
 
 set(VS_INSTALL_PROGRAMDIR lib/void-sentinel CACHE STRING
     "Folder, under the prefix, of the game's program (and the link to its instrument patches)")
-set(VS_INSTALL_GAMEDATADIR ${CMAKE_INSTALL_DATADIR}/void-sentinel CACHE STRING
+# A build folder configured before the data moved keeps the old place in its cache: drop it.
+if(VS_INSTALL_GAMEDATADIR STREQUAL "${CMAKE_INSTALL_DATADIR}/void-sentinel")
+  unset(VS_INSTALL_GAMEDATADIR CACHE)
+endif()
+# Games' data under share/games, as Debian lays it out: never share/void-sentinel, which is
+# each player's own folder when the prefix is ~/.local, so installing again keeps the scores.
+set(VS_INSTALL_GAMEDATADIR ${CMAKE_INSTALL_DATADIR}/games/void-sentinel CACHE STRING
     "Folder, under the prefix, of the game's read-only data")
+set(VS_INSTALL_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/void-sentinel)
+
+include(${CMAKE_CURRENT_LIST_DIR}/releases.cmake)
 
 # The program. Allegro looks for patches.dat beside the program's real file (it resolves
 # /proc/self/exe, so a symlinked program would not help): a relative link beside it points
@@ -40,6 +49,9 @@ install(CODE "
   set(VS_MANUAL \"${VS_MANUAL}\")
   set(VS_INSTALL_PROGRAMDIR \"${VS_INSTALL_PROGRAMDIR}\")
   set(VS_INSTALL_GAMEDATADIR \"${VS_INSTALL_GAMEDATADIR}\")
+  set(VS_INSTALL_DOCDIR \"${VS_INSTALL_DOCDIR}\")
+  set(VS_RELEASE_VERSION \"${VS_RELEASE_VERSION}\")
+  set(VS_RELEASE_DATE \"${VS_RELEASE_DATE}\")
   include(\"${CMAKE_CURRENT_LIST_DIR}/write_launcher.cmake\")
 ")
 install(PROGRAMS ${VS_LAUNCHER} DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -50,8 +62,15 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/void-sentinel.desktop
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/void-sentinel.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 install(FILES ${VS_MANUAL} DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/void-sentinel.metainfo.xml
+configure_file(${CMAKE_CURRENT_LIST_DIR}/void-sentinel.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/packaging/void-sentinel.metainfo.xml @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/packaging/void-sentinel.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo RENAME invalid.void_sentinel.game.metainfo.xml)
+
+# What a player reads: the keys and the high score folder, and what each release brought.
+file(WRITE ${CMAKE_BINARY_DIR}/packaging/NEWS "${VS_NEWS}\n")
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/doc/README ${CMAKE_BINARY_DIR}/packaging/NEWS
+        DESTINATION ${VS_INSTALL_DOCDIR})
 
 # The tests of the installed game.
 if(BUILD_TESTING)

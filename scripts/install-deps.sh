@@ -5,11 +5,13 @@
 #   install-deps.sh test   all of the above, plus what the tests and benchmarks use
 set -euo pipefail
 
-# x11-utils brings xmessage, which shows the game's messages in a box.
-play_packages=(build-essential cmake pkg-config liballegro4-dev sox abcmidi freepats x11-utils)
+# x11-utils brings xmessage, which shows the game's messages in a box; librsvg2-bin and
+# libpng-dev draw the window's icon from its SVG.
+play_packages=(build-essential cmake pkgconf liballegro4-dev sox abcmidi freepats x11-utils
+               librsvg2-bin libpng-dev)
 deb_packages=(debhelper dpkg-dev lintian appstream)
 test_packages=(googletest libgtest-dev libbenchmark-dev xvfb xdotool imagemagick
-               python3 clang libclang-rt-14-dev valgrind desktop-file-utils man-db debootstrap
+               python3 clang libclang-rt-dev valgrind desktop-file-utils man-db debootstrap
                gcovr)
 
 wanted=("${play_packages[@]}")

@@ -9,12 +9,19 @@
 #include "play/play.h"
 
 #include <allegro.h>
+#include <xalleg.h>
 #include <cerrno>
 #include <cstdlib>
 #include <string>
 
 static const char GAME_TITLE[] = "Void Sentinel";
 static const int TICKS_PER_SECOND = 60;
+// The window's class, which desktops match with the menu entry's StartupWMClass.
+static const char WINDOW_CLASS[] = "void-sentinel";
+
+// The game's icon as XPM rows, drawn at build from its SVG; Allegro's own variable takes it.
+extern const char *const game_icon_xpm[];
+extern "C" void *allegro_icon;
 
 // Why Allegro could not start: its own words, or else which display it could not open.
 static std::string start_problem()
@@ -33,6 +40,9 @@ static BITMAP *start_allegro(const char *program)
 {
     note_ignored_stop_signals();
     end_message_boxes_with_the_game();
+    // Allegro makes its window as it starts: its class and icon are set before.
+    xwin_set_window_name(WINDOW_CLASS, WINDOW_CLASS);
+    allegro_icon = const_cast<char **>(game_icon_xpm);
     if (allegro_init() != 0)
         fatal_error("Void Sentinel cannot start: %s\n(it needs an X display)\n",
                     start_problem().c_str());

@@ -32,7 +32,6 @@ MESSAGE_ROW = 0
 CONTINUE_ROW = 20
 CONTINUE_TEXT = "Hit ENTER to continue"
 THANKS = "Thank you for your purchase"
-TOO_DEAR = "You do not have enough points for that!"
 
 # The lives screen: two numbers that start mid-screen.
 NUMBERS_X = 160
@@ -50,7 +49,6 @@ POINTS_PER_ENEMY = 10
 
 # Shop items: the key that buys one and its price.
 ITEM_MAX_BULLETS = ("1", 500)
-ITEM_SHIELDS = ("3", 500)
 LEAVE_SHOP = "6"
 
 # Enemies that fly into the fire of a ship left at x 160 with Space held: pattern 10 drops at
@@ -268,23 +266,6 @@ def game_over_to_menu(game, keep=None):
 KILLER_SPRITE = 0
 KILLER_PATH = ([(x, x) for x in range(0, 100, 2)] + [(x, 200 - x) for x in range(100, 150, 2)]
                + [(150, y) for y in range(50, 200, 4)])
-
-
-# Where a gallery enemy is hit: late in its climb or in its drop, at the columns of the guns.
-HIT_COLUMNS = (146, 148, 150, 170, 172)
-# The unlit explosion frames, drawn where the enemy was hit for its first 15 ticks.
-EXPLOSION_SPRITES = (7, 8, 9, 10)
-HIT_ROWS = range(0, gs.SHIP_Y)
-
-
-def explosion_shown(game, shot):
-    """True when an enemy of a gallery is seen blowing up: it was shot down."""
-    for entry in EXPLOSION_SPRITES:
-        sprite = game.sprite(entry)
-        for x in HIT_COLUMNS:
-            if shot.find_sprite_in_column(sprite, x, HIT_ROWS):
-                return True
-    return False
 
 
 def killer_progress(game, shot):

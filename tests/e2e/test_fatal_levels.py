@@ -1,4 +1,6 @@
-"""Journeys: level files that fail between levels end the game with their message and status 1."""
+"""Journeys: level files that fail between levels end the game with their message and status 1.
+A missing file fails the same way (a missing first level: test_fatal.py); the messages of each
+kind of fault are the unit tests' (test_level_file.cpp)."""
 import time
 
 import harness
@@ -6,7 +8,6 @@ import progress_screens as ps
 
 FATAL_STATUS = 1
 # Allegro ends every message box text with a line feed of its own.
-LEVEL_MISSING = "Level not found!\n\nOK TO QUIT!\n"
 REFUSED = "Level file {} cannot be played:\n{}.\n\nOK TO QUIT!\n"
 
 
@@ -16,33 +17,6 @@ class FatalLevels(harness.JourneyTest):
         self.assertEqual(game.wait_exit(), FATAL_STATUS)
         self.assertEqual(game.messages(), [message])
 
-    def test_next_level_missing_after_a_cleared_level(self):
-        with self.game() as game:
-            game.write_level("level1.qlv", "levels\\level1.qlv", "levels\\gone.qlv", ps.EMPTY)
-            ps.start_new_game(game)
-            # The next level is loaded before the tally reaches the screen: it never shows.
-            deadline = time.monotonic() + harness.DEFAULT_TIMEOUT
-            while game.running() and time.monotonic() < deadline:
-                self.assertFalse(ps.shows_tally(game)(game.screenshot()),
-                                 "the tally must not show before its next level is loaded")
-            self.assert_fatal(game, LEVEL_MISSING)
-
-    def test_restart_file_missing_after_a_death(self):
-        with self.game() as game:
-            game.write_level("level1.qlv", "levels\\gone.qlv", "levels\\level1.qlv", ps.KILLER)
-            ps.start_new_game(game)
-            ps.wait_lives(game, ps.START_LIVES, 1, keep="lives-before-missing-restart")
-            self.assertEqual(game.press_to_exit("Return"), FATAL_STATUS)
-            self.assertEqual(game.messages(), [LEVEL_MISSING])
-
-    def test_first_level_refused_at_new_game(self):
-        with self.game() as game:
-            game.write_level("level1.qlv", "levels\\level1.qlv", "levels\\level1.qlv",
-                             [(0, 0, 10, 0), (30, 1, 13, 0)])
-            ps.start_new_game(game)
-            self.assert_fatal(game, REFUSED.format(
-                "levels/level1.qlv", "enemy entry 2: pattern 13 is outside 1 to 12"))
-
     def test_next_level_refused_after_a_cleared_level(self):
         with self.game() as game:
             game.write_level("level1.qlv", "levels\\level1.qlv", "levels\\level2.qlv", ps.EMPTY)
@@ -50,6 +24,11 @@ class FatalLevels(harness.JourneyTest):
             game.path("levels/level2.qlv").write_text(
                 "3\nlevels\\level2.qlv levels\\level2.qlv\n0 0 10 0\n")
             ps.start_new_game(game)
+            # The next level is loaded before the tally reaches the screen: it never shows.
+            deadline = time.monotonic() + harness.DEFAULT_TIMEOUT
+            while game.running() and time.monotonic() < deadline:
+                self.assertFalse(ps.shows_tally(game)(game.screenshot()),
+                                 "the tally must not show before its next level is loaded")
             self.assert_fatal(game, REFUSED.format(
                 "levels/level2.qlv", "enemy entry 2: the delay is missing or not a whole number"))
 

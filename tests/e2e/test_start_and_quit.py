@@ -1,13 +1,7 @@
 """Journey: the game starts, a key ends the intro, the title menu's cursor wraps, "Quit" exits 1.
-An Enter held from the intro into the menu chooses nothing, and a table that cannot be saved is
-reported once at start-up while play goes on."""
+An Enter held from the intro into the menu chooses nothing."""
 import harness
 import game_screens as gs
-
-SOUND_BOX_START = "Error initialising sound system\n"
-SOUND_BOX_END = "\nPress Ok to continue without sound\n"
-READ_ONLY_BOX = ("The high score table highscores.sco cannot be saved:\nhighscores.sco: it is "
-                 "read-only\nPress Ok to play on; a new high score will not be kept\n")
 
 
 class StartAndQuit(harness.JourneyTest):
@@ -32,20 +26,6 @@ class StartAndQuit(harness.JourneyTest):
             self.assertTrue(game.audio_heard(), "the intro's sound and tunes were played")
             self.assertEqual(game.path("highscores.sco").read_bytes(), scores_before)
 
-    def test_without_a_sound_device_one_box_is_shown_and_the_menu_still_works(self):
-        with self.game(sound=False) as game:
-            gs.start_to_menu(game, keep="title-menu-silent")
-            messages = game.messages()
-            self.assertEqual(len(messages), 1, messages)
-            self.assertTrue(messages[0].startswith(SOUND_BOX_START), messages[0])
-            self.assertTrue(messages[0].endswith(SOUND_BOX_END), messages[0])
-            self.assertGreater(len(messages[0]), len(SOUND_BOX_START + SOUND_BOX_END),
-                               "Allegro's reason stands between the two lines")
-
-            gs.move_cursor(game, "Up", gs.QUIT)
-            self.assertEqual(game.press_to_exit("Return"), gs.QUIT_STATUS)
-            self.assertEqual(len(game.messages()), 1)
-
     def test_enter_held_from_the_intro_waits_to_be_let_go_in_the_menu(self):
         with self.game() as game:
             game.start()
@@ -59,16 +39,6 @@ class StartAndQuit(harness.JourneyTest):
             # The menu takes keys once Enter is let go: the held Enter chose nothing.
             gs.move_cursor(game, "Down", gs.HIGH_SCORES, keep="menu-after-enter-held")
             game.press("Return", "the high score table", gs.shows_table)
-
-    def test_a_read_only_table_is_reported_once_and_play_goes_on(self):
-        with self.game() as game:
-            scores = game.path("highscores.sco")
-            scores.chmod(0o444)
-            gs.start_to_menu(game)
-            self.assertEqual(game.messages(), [READ_ONLY_BOX])
-            gs.move_cursor(game, "Up", gs.QUIT)
-            self.assertEqual(game.press_to_exit("Return"), gs.QUIT_STATUS)
-            self.assertEqual(len(game.messages()), 1)
 
 
 if __name__ == "__main__":

@@ -10,7 +10,7 @@ set -euo pipefail
 
 here="$(cd "$(dirname "$0")" && pwd)"
 source_dir="$(cd "$here/../.." && pwd)"
-CLANG="${CLANG:-clang++-14}"
+CLANG="${CLANG:-clang++}"
 TARGETS=(fuzz_level fuzz_highscores fuzz_datafile)
 
 sources_of() {

@@ -1,12 +1,13 @@
 // Damaged datafiles: the catalogue check on datafiles built in memory, the checks of single
-// objects' bytes, the walk on cut and garbled files, and the fatal message and status of the
-// load on damaged real files.
+// objects' bytes, the walk on cut and garbled files, the fatal message and status of the load
+// on damaged real files, the instrument patches; and what stops the game.
 #include "../unit/fixtures.h"
 
 #include "frame/datafile_scan.h"
 #include "frame/datafiles.h"
 #include "frame/object_checks.h"
 #include "frame/patches.h"
+#include "frame/signals.h"
 #include "frame/entries.h"
 #include "frame/files.h"
 #include "frame/state.h"
@@ -14,13 +15,18 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <regex>
 #include <string>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <X11/Xlib.h>
 
 namespace {
 
@@ -284,6 +290,17 @@ TEST(ObjectBytes, EachKindIsReadOnlyWhenItsBytesFitWhatTheyState)
         {"depth 7", DAT_BITMAP, picture(7, 16, 16, 512), "is a picture of depth 7, which no picture has"},
         {"a pixel short", DAT_BITMAP, picture(16, 16, 16, 511), "is a damaged picture: 16x16 pixels in 517 bytes"},
         {"a byte over", DAT_BITMAP, picture(16, 16, 16, 513), "is a damaged picture: 16x16 pixels in 519 bytes"},
+        {"picture header cut", DAT_BITMAP, "ab", "is a picture cut short"},
+        {"sound header cut", DAT_SAMPLE, "ab", "is a sound cut short"},
+        {"no samples", DAT_SAMPLE, sound(16, 22050, 0, 0), "is a damaged sound: no samples or no sample rate"},
+        {"tune header cut", DAT_MIDI, "a", "is a tune cut short"},
+        {"track lengths cut", DAT_MIDI, tune(TRACK).substr(0, 20), "is a tune cut short"},
+        {"meta event cut", DAT_MIDI, tune(NOTE_ON + "\x83\x60\xff"), "is a damaged tune: track 0 ends inside a meta event"},
+        {"not a patch", DAT_PATCH_OBJECT, "anything", "is not an instrument patch"},
+        {"patch sample cut", DAT_PATCH_OBJECT, patch(64, 60).substr(0, 300), "is an instrument patch cut short in sample 0"},
+        {"empty patch sample", DAT_PATCH_OBJECT, patch(0, 0), "is a damaged instrument patch: sample 0 holds 0 bytes"},
+        {"program change and system exclusive", DAT_MIDI, tune(std::string("\x00\xc0\x05\x00\xf0\x01\x7f", 7) + TRACK), ""},
+        {"a compiled sprite", DAT_C_SPRITE, "x", "is a font or a packed sprite, which the game never reads"},
         {"16-bit sound", DAT_SAMPLE, sound(16, 22050, 100, 200), ""},
         {"8-bit stereo sound", DAT_SAMPLE, sound(-8, 11025, 100, 200), ""},
         {"stereo data for mono", DAT_SAMPLE, sound(-16, 22050, 100, 200),
@@ -338,9 +355,68 @@ TEST_F(DamagedFiles, TheBuiltPatchSetIsWholeAndADamagedIndexOrTailIsNot)
     EXPECT_EQ(check_patch_set(objects, ends_there), "");
     ASSERT_TRUE(scan_datafile(write("tail.dat", whole + "prop").c_str(), objects, &ends_there));
     EXPECT_EQ(check_patch_set(objects, ends_there), "there are bytes after its last instrument");
+    objects = {{DAT_PATCH_OBJECT, 0, 0, 0, "", "default_cfg", true},
+               {DAT_PATCH_OBJECT, 0, 0, 0, "", "default_cfg", false}};
+    EXPECT_EQ(check_patch_set(objects, true), "entry 1 is listed at a size it does not have");
+    objects[1].damage = "is broken";
+    EXPECT_EQ(check_patch_set(objects, true), "entry 1 is broken");
+    EXPECT_EQ(check_patch_set({}, true), "it holds no index of its instruments (default.cfg)");
     EXPECT_EQ(patch_index_damage("# drums\n129-256 begin_multipatch default\n"), "");
+    for (const std::string &text : {std::string("1\tpiano\n\xC3\xA9"), std::string("1 piano\n\0", 9)})
+        EXPECT_EQ(patch_index_damage(text), "is an instrument index that is not plain text");
+    EXPECT_EQ(patch_index_damage("0=begin_multipatch\r\n"),
+              "is an instrument index whose drums start at 0, where no instrument can be");
+    EXPECT_EQ(patch_index_damage(std::string(1001, 'a')), "is an instrument index with an overlong line");
     EXPECT_EQ(patch_index_damage("1 piano\n300 begin_multipatch\n"),
               "is an instrument index whose drums start at 300, where no instrument can be");
+}
+
+// The synth plays tunes from the checked copy of a whole patch set where it finds one (here
+// under $ALLEGRO), and without one as before; a damaged set gets a message box and no tunes.
+TEST_F(DamagedFiles, TheSynthIsGivenTheCheckedCopyOfAWholePatchSetOnly)
+{
+    for (const char *variable : {"ALLEGRO", "HOME"})
+        setenv(variable, folder.path.c_str(), 1);
+    unsetenv("ULTRADIR");
+    EXPECT_TRUE(prepare_instrument_patches());
+    EXPECT_STREQ(get_config_string("sound", "patches", "none"), "none");
+    std::string whole = bytes_of(std::string(RUN_DIR) + "/patches.dat");
+    write("patches.dat", whole);
+    EXPECT_TRUE(prepare_instrument_patches());
+    EXPECT_TRUE(std::regex_match(get_config_string("sound", "patches", ""),
+                                 std::regex("/proc/self/fd/[0-9]+#default_cfg")));
+    for (auto [bytes, problem] : {std::pair{whole + "prop", "there are bytes after its last instrument"},
+                                  std::pair{whole.substr(0, 99), "the file is damaged"}}) {
+        write("patches.dat", bytes);
+        testing::internal::CaptureStdout(); // where a message box goes without a display
+        EXPECT_FALSE(prepare_instrument_patches());
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "The instrument patches " + folder / "patches.dat" + " cannot be used:\n" + problem +
+                      ".\nPress Ok to play on without music");
+    }
+}
+
+// A stop signal the game was started to ignore (as nohup starts it) stays ignored when Allegro's
+// handlers go; the others end the game by the signal itself. A message box the game starts
+// ends with it. Losing the display ends the game with status 1 and one line.
+TEST(StopSignals, EndTheGameAndItsMessageBoxesAsTheyFoundThem)
+{
+    std::signal(SIGHUP, SIG_IGN);
+    note_ignored_stop_signals();
+    std::signal(SIGTERM, std::exit); // as allegro_init sets its own
+    restore_stop_signals();
+    EXPECT_EXIT({ std::raise(SIGHUP); std::raise(SIGTERM); }, ::testing::KilledBySignal(SIGTERM), "");
+    std::signal(SIGHUP, SIG_DFL);
+    end_message_boxes_with_the_game();
+    int tie = 0; // the signal a child of the game gets when the game ends
+    EXPECT_EXIT(std::exit(prctl(PR_GET_PDEATHSIG, &tie) == 0 ? tie : 0),
+                ::testing::ExitedWithCode(SIGTERM), "");
+    end_quietly_when_the_display_is_lost();
+    XIOErrorHandler display_lost = XSetIOErrorHandler(nullptr);
+    std::remove_pointer_t<_XPrivDisplay> display = {};
+    display.display_name = const_cast<char *>(":7");
+    EXPECT_EXIT(display_lost(reinterpret_cast<Display *>(&display)), ::testing::ExitedWithCode(1),
+                "^Void Sentinel: the connection to the X display :7 was lost\n$");
 }
 
 // Allegro's loader crashes on most cuts of a packed datafile, so the walk must refuse every one.
@@ -348,11 +424,11 @@ TEST_F(DamagedFiles, EveryCutOfTheBuiltSpritesIsRefusedAndTheWholeFileIsNot)
 {
     std::string whole = bytes_of(std::string(RUN_DIR) + "/sprites.dat");
     ASSERT_GT(whole.size(), 100u);
-    EXPECT_TRUE(walks_whole(write("whole.dat", whole)));
-    std::string cut_path = folder / "cut.dat";
+    std::string cut_path = write("cut.dat", whole);
+    EXPECT_TRUE(walks_whole(cut_path));
     int wrongly_whole = 0;
-    for (size_t length = 0; length < whole.size(); length++) {
-        std::ofstream(cut_path, std::ios::binary | std::ios::trunc) << whole.substr(0, length);
+    for (size_t length = whole.size(); length-- > 0;) {
+        ASSERT_EQ(truncate(cut_path.c_str(), static_cast<off_t>(length)), 0);
         wrongly_whole += walks_whole(cut_path);
     }
     EXPECT_EQ(wrongly_whole, 0) << "cuts of sprites.dat taken for whole files";
@@ -425,6 +501,21 @@ TEST_F(DamagedFiles, DatafilesAreReadFromPrivateCopiesOfRegularFilesOnly)
     ASSERT_EQ(copy_regular_file(path.c_str(), 1 << 20, copy), "");
     write("copied.dat", "other bytes");
     EXPECT_EQ(bytes_of(copy.path), "checked bytes");
+    // Interrupted, then short reads and writes still copy every byte; a failed one gives its
+    // error; without private copies a file is loaded by its own name.
+    for (int error : {EINTR, 0}) {
+        fail_next("read", error, 5);
+        fail_next("write", error, 5);
+        ASSERT_EQ(copy_regular_file(path.c_str(), 1 << 20, copy), "");
+        EXPECT_EQ(bytes_of(copy.path), "other bytes");
+    }
+    for (const char *call : {"read", "write"}) {
+        fail_next(call, EIO);
+        EXPECT_EQ(copy_regular_file(path.c_str(), 1 << 20, copy), "Input/output error") << call;
+    }
+    fail_next("memfd_create", ENOSYS);
+    ASSERT_EQ(copy_regular_file(path.c_str(), 1 << 20, copy), "");
+    EXPECT_EQ(copy.path, path);
     ASSERT_EQ(truncate(path.c_str(), (1 << 20) + 1), 0);
     EXPECT_EQ(copy_regular_file(path.c_str(), 1 << 20, copy), "it holds more than 1 MB");
     EXPECT_TRUE(copy.too_large);
@@ -469,6 +560,7 @@ TEST_F(DamagedFiles, DamagedDatafilesEndTheLoadWithTheirMessageAndStatusOne)
         const Catalogue &catalogue;
         const char *problem;
     } cases[] = {
+        {"absent.dat", SPRITES_CATALOGUE, "the file is missing or damaged."},
         {"sprites_truncated.dat", SPRITES_CATALOGUE, "the file is missing or damaged."},
         {"sprites_too_few.dat", SPRITES_CATALOGUE, "it holds 13 entries, the game needs 14."},
         {"sprites_wrong_kind.dat", SPRITES_CATALOGUE, "entry 3 is not a picture."},
@@ -487,7 +579,7 @@ TEST_F(DamagedFiles, DamagedDatafilesEndTheLoadWithTheirMessageAndStatusOne)
         std::string path = std::string(DAMAGED_DIR) + "/" + c.name;
         Catalogue damaged = c.catalogue;
         damaged.file_name = path.c_str();
-        std::string verb = std::string(c.name) == "sprites_truncated.dat" ? "Cannot load " : "Cannot use ";
+        std::string verb = c.problem[0] == 't' ? "Cannot load " : "Cannot use ";
         // A '.' of the text stands for any character in the expression, itself included.
         EXPECT_FATAL(load_game_datafile(damaged),
                      verb + path + ": " + c.problem + "([^\n]*\\.)?\n\nOK TO QUIT!") << c.name;

@@ -5,6 +5,7 @@ space and a quote so that paths the launcher carries are quoted right.
     test_install.py [-v] InstalledFiles   files, menu entry, icon and manual page (no display)
     test_install.py [-v] Launcher         the launcher, without a display and with the real game
     test_install.py [-v] PlayScript       what `make play` makes of the game's exit status
+    test_install.py [-v] Packaged         the game the Debian package installed (its autopkgtest)
 """
 import hashlib
 import os
@@ -29,7 +30,7 @@ NAME = "void-sentinel"
 DATAFILES = ["sprites.dat", "backgrounds.dat", "sounds.dat", "music.dat"]
 SHARED_NAMES = DATAFILES + ["levels"]     # what the launcher links into the player's folder
 PROGRAM = f"lib/{NAME}/{NAME}"
-DATA = f"share/{NAME}"
+DATA = f"share/games/{NAME}"
 LAUNCHER = f"bin/{NAME}"
 DESKTOP = f"share/applications/{NAME}.desktop"
 ICON = f"share/icons/hicolor/scalable/apps/{NAME}.svg"
@@ -127,7 +128,7 @@ class InstalledFiles(InstalledPrefix):
         install("/usr", destdir=stage)
         launcher = (stage / "usr" / LAUNCHER).read_text()
         self.assertIn(f"'/usr/lib/{NAME}'", launcher)
-        self.assertIn(f"'/usr/share/{NAME}'", launcher)
+        self.assertIn(f"'/usr/{DATA}'", launcher)
         self.assertNotIn(str(stage), launcher)
         link = stage / f"usr/lib/{NAME}/patches.dat"
         self.assertEqual(link.resolve(), (stage / f"usr/{DATA}/patches.dat").resolve())
@@ -142,6 +143,7 @@ class InstalledFiles(InstalledPrefix):
                          self.installed(LAUNCHER))
         self.assertEqual(fields["Icon"], Path(ICON).stem)
         self.assertEqual(fields["Terminal"], "false")
+        self.assertEqual(fields["StartupWMClass"], NAME)
 
     def test_icon_is_a_square_svg_picture(self):
         root = ElementTree.parse(self.installed(ICON)).getroot()
@@ -155,8 +157,9 @@ class InstalledFiles(InstalledPrefix):
         env = dict(os.environ, MANWIDTH="80", LC_ALL="C.UTF-8")
         shown = run(["man", "--warnings", "-l", page], env=env)
         self.assertEqual((shown.returncode, shown.stderr), (0, ""))
-        for heading in ("NAME", "KEYS", "FILES", "EXIT STATUS"):
+        for heading in ("NAME", "KEYS", "FILES", "EXIT STATUS", "AUTHOR", "SEE ALSO"):
             self.assertIn(f"\n{heading}\n", shown.stdout)
+        self.assertIn(f"Void Sentinel {VERSION}", shown.stdout.splitlines()[-1])
         whatis = run(["lexgrog", page])
         self.assertEqual(whatis.returncode, 0, whatis.stdout + whatis.stderr)
         self.assertIn(f'"{NAME} - ', whatis.stdout)
@@ -174,6 +177,10 @@ class InstalledFiles(InstalledPrefix):
         changelog = (SOURCE_DIR / "debian/changelog").read_text().split("\n", 1)[0]
         self.assertEqual(changelog.split("(")[1].split(")")[0], VERSION)
         self.assertEqual(root.find("releases/release").get("version"), VERSION)
+        # What a player reads beside it: where the scores are kept, and this release's news first.
+        docs = self.installed(f"share/doc/{NAME}")
+        self.assertIn(f"~/.local/share/{NAME}", (docs / "README").read_text())
+        self.assertTrue((docs / "NEWS").read_text().startswith(f"Void Sentinel {VERSION}, "))
         self.assertEqual(root.find("launchable").text, Path(DESKTOP).name)
         images = [image.text for image in root.iter("image")]
         self.assertTrue(images)
@@ -193,7 +200,9 @@ class Launcher(InstalledPrefix):
     def tearDown(self):
         self.assertEqual(snapshot(self.prefix), self.before, "the installed files changed")
 
-    def launch_without_display(self, **env_changes):
+    def launch_without_display(self, launcher=None, starts=1, **env_changes):
+        """The launcher (this class's by default) run `starts` times at once, as a double click
+        does twice: their one result."""
         env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "XDG_DATA_HOME")}
         env["HOME"] = str(self.home)
         for key, value in env_changes.items():
@@ -201,7 +210,14 @@ class Launcher(InstalledPrefix):
                 env.pop(key, None)
             else:
                 env[key] = str(value)
-        return run([self.installed(LAUNCHER)], env=env, cwd=self.home)
+        command = [str(launcher or self.installed(LAUNCHER))]
+        launches = [subprocess.Popen(command, env=env, cwd=self.home, text=True,
+                                     stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                    for _ in range(starts)]
+        results = {(*launch.communicate(timeout=120), launch.returncode) for launch in launches}
+        self.assertEqual(len(results), 1, f"starts at once ended differently: {results}")
+        (stdout, stderr, status), = results
+        return subprocess.CompletedProcess(command, status, stdout, stderr)
 
     def assert_prepared(self, user_dir, blank_scores=True):
         for name in SHARED_NAMES:
@@ -239,8 +255,11 @@ class Launcher(InstalledPrefix):
         scores.write_bytes(harness.scores_text([("Mine", 77)] * 10).encode())
         kept = snapshot(user_dir / "levels"), scores.read_bytes()
 
-        result = self.launch_without_display(XDG_DATA_HOME=self.home / "xdg")
-        self.assertEqual(result.returncode, QUIT_STATUS)
+        # Several starts at once, each renewing the same links, all reach the game.
+        for _ in range(3):
+            result = self.launch_without_display(starts=8, XDG_DATA_HOME=self.home / "xdg")
+            self.assertEqual(result.returncode, QUIT_STATUS)
+            self.assertIn("X display", result.stdout + result.stderr)
         for name in DATAFILES:
             self.assertEqual(Path(os.readlink(user_dir / name)),
                              self.installed(f"{DATA}/{name}"))
@@ -250,7 +269,11 @@ class Launcher(InstalledPrefix):
     def test_a_folder_that_cannot_be_made_or_no_home_is_reported_and_nothing_runs(self):
         blocker = self.home / "a-file"
         blocker.write_text("not a folder\n")
+        (self.home / "taken").mkdir()
+        (self.home / "taken" / NAME).write_text("")
         cases = {"under a file": dict(XDG_DATA_HOME=blocker / "data"),
+                 "a file of its name": dict(XDG_DATA_HOME=f"{self.home}/taken//"),
+                 "the installed data": dict(XDG_DATA_HOME=self.installed("share/games")),
                  "no HOME": dict(XDG_DATA_HOME=None, HOME=None),
                  "data missing": dict(XDG_DATA_HOME=self.home / "xdg", missing="levels")}
         # Standard error is a pipe here, as when started from the menu: the text is shown in
@@ -269,11 +292,21 @@ class Launcher(InstalledPrefix):
                     result = self.launch_missing(env_changes, PATH=f"{boxes}:{os.environ['PATH']}")
                     self.assertEqual(result.returncode, 1)
                     self.assertRegex(result.stderr, f"^{NAME}: [^\n]+\n$")
+                    self.assertNotIn("//", result.stderr)
                     self.assertNotIn("X display", result.stdout + result.stderr)
                     shown = {p.stem: p.read_text() for p in boxes.glob("*.log")}
                     self.assertEqual(shown, {box: result.stderr.strip()})
         self.assertEqual(blocker.read_text(), "not a folder\n")
         self.assertFalse((self.home / "xdg" / NAME).exists())
+
+    def test_installing_again_into_the_players_own_prefix_keeps_their_table(self):
+        # The home install: the prefix ~/.local holds the player's folder as well.
+        prefix, table = self.home / ".local", harness.scores_text([("Mine", 77)] * 10).encode()
+        install(prefix)
+        self.assertEqual(self.launch_without_display(prefix / LAUNCHER).returncode, QUIT_STATUS)
+        (prefix / "share" / NAME / "highscores.sco").write_bytes(table)
+        install(prefix)
+        self.assertEqual((prefix / "share" / NAME / "highscores.sco").read_bytes(), table)
 
     def launch_missing(self, env_changes, **more):
         """Launches with env_changes, with the installed data named `missing` moved away."""
@@ -290,51 +323,26 @@ class Launcher(InstalledPrefix):
 
     def test_scores_land_in_the_players_own_table_and_stay_there(self):
         data_home = self.home / "xdg"
-        scores = data_home / NAME / "highscores.sco"
+        env = dict(HOME=str(self.home), XDG_DATA_HOME=str(data_home))
         with harness.Display() as display:
-            # First start: the folder is made with a blank table; Quit passes status 1 out.
-            with self.game(display, "install-first-start", data_home) as game:
-                game_screens.start_to_menu(game)
-                self.assert_prepared(data_home / NAME)
-                self.quit_from_menu(game)
+            three_starts_keep_the_scores(
+                self, lambda journey: CommandGame(display, f"install-{journey}",
+                                                  [self.installed(LAUNCHER)], env),
+                data_home / NAME / "highscores.sco", "Tester",
+                while_on_the_menu=lambda: self.assert_prepared(data_home / NAME))
+        self.assert_prepared(data_home / NAME, blank_scores=False)
 
-            # A table that even 0 points beat, so ending a new game at once enters a score.
-            beaten = [(f"Old{i}", -10 * i) for i in range(1, 11)]
-            scores.write_bytes(harness.scores_text(beaten).encode())
-            with self.game(display, "install-score-entry", data_home) as game:
-                game_screens.start_to_menu(game)
-                # Play follows the menu at once: Escape once the menu is gone ends it.
-                game.press("Return", "play", lambda shot: not game_screens.shows_menu(shot),
-                           keep="play")
-                game.press("Escape", "the name entry", game_screens.shows_name_entry, keep="entry")
-                game.type_text("Tester")
-                game.tap("Return")
-                shot = game.wait_for("the table", game_screens.shows_table, keep="table")
-                self.assertEqual(game_screens.table_rows(shot)[0], ("Tester", "0"))
-                game.tap(game_screens.ANY_KEY)
-                self.assertEqual(game.wait_exit(), ESCAPE_STATUS)
-            entered = harness.scores_text([("Tester", 0)] + beaten[:9]).encode()
-            self.assertEqual(scores.read_bytes(), entered)
 
-            # Another start shows the player's table from the player's file, and keeps it.
-            with self.game(display, "install-second-start", data_home) as game:
-                game_screens.start_to_menu(game)
-                game_screens.move_cursor(game, "Down", game_screens.HIGH_SCORES)
-                shot = game.press("Return", "the table", game_screens.shows_table, keep="table")
-                self.assertEqual(game_screens.table_rows(shot)[:2],
-                                 [("Tester", "0"), ("Old1", "-10")])
-                game.tap(game_screens.ANY_KEY)
-                self.quit_from_menu(game)
-            self.assertEqual(scores.read_bytes(), entered)
-            self.assert_prepared(data_home / NAME, blank_scores=False)
+class Packaged(unittest.TestCase):
+    """The game the Debian package installed, as its autopkgtest starts it."""
 
-    def game(self, display, journey, data_home):
-        return LaunchedGame(display, journey, self.installed("bin"), data_home / NAME,
-                            dict(HOME=str(self.home), XDG_DATA_HOME=str(data_home)))
-
-    def quit_from_menu(self, game):
-        self.assertEqual(quit_from_menu(game), QUIT_STATUS)
-        self.assertEqual(game.messages(), [])
+    def test_the_window_reaches_the_title_menu_and_quit_ends_the_game(self):
+        home = tempfile.mkdtemp(prefix="vs-home-")
+        self.addCleanup(shutil.rmtree, home, ignore_errors=True)
+        with harness.Display() as display:
+            with CommandGame(display, "packaged", ["/usr/games/void-sentinel"],
+                             {"HOME": home}) as game:
+                first_start(self, game)
 
 
 class PlayScript(unittest.TestCase):
@@ -371,19 +379,79 @@ def quit_from_menu(game):
     return game.press_to_exit("Return")
 
 
-class LaunchedGame(harness.Game):
-    """The harness's game, started through the installed launcher: the harness runs the
-    `void-sentinel` of its run folder, here the launcher's folder, and the game's own folder
-    (for the files a journey reads) is the player's folder."""
+def first_start(test, game, while_on_the_menu=None, quit_status=QUIT_STATUS):
+    """The game's own window (its class and icon) reaches the title menu, and Quit ends what
+    was started with `quit_status`, and no message box."""
+    game_screens.start_to_menu(game)
+    window = run(["xprop", "-id", game.window, "WM_CLASS", "WM_HINTS"], env=game.x_env).stdout
+    test.assertIn(f'WM_CLASS(STRING) = "{NAME}", "{NAME}"', window)
+    test.assertIn("bitmap id # to use for icon", window)
+    if while_on_the_menu:
+        while_on_the_menu()
+    test.assertEqual(quit_from_menu(game), quit_status)
+    test.assertEqual(game.messages(), [])
 
-    def __init__(self, display, journey, launcher_dir, user_dir, env_changes):
-        super().__init__(display, journey)
-        self.run_dir = launcher_dir
-        self.user_dir = user_dir
+
+def three_starts_keep_the_scores(test, start_game, scores, name, while_on_the_menu=None):
+    """What every install of the game is held to. A first start opens the game's own window
+    (its class and icon) and prepares the player's folder, and Quit ends it; a score entered in
+    a second game is in the player's table; a third start shows it and keeps the file.
+    start_game(journey) gives a game not yet started; `scores` is the player's table."""
+    with start_game("first-start") as game:
+        first_start(test, game, while_on_the_menu)
+
+    # A table that even 0 points beat, so ending a new game at once enters a score.
+    beaten = [(f"Old{i}", -10 * i) for i in range(1, 11)]
+    scores.write_bytes(harness.scores_text(beaten).encode())
+    with start_game("score-entry") as game:
+        game_screens.start_to_menu(game)
+        # Play follows the menu at once: Escape once the menu is gone ends it.
+        game.press("Return", "play", lambda shot: not game_screens.shows_menu(shot), keep="play")
+        game.press("Escape", "the name entry", game_screens.shows_name_entry, keep="entry")
+        game.type_text(name)
+        game.tap("Return")
+        shot = game.wait_for("the table", game_screens.shows_table, keep="table")
+        test.assertEqual(game_screens.table_rows(shot)[0], (name, "0"))
+        game.tap(game_screens.ANY_KEY)
+        test.assertEqual(game.wait_exit(), ESCAPE_STATUS)
+    entered = harness.scores_text([(name, 0)] + beaten[:9]).encode()
+    test.assertEqual(scores.read_bytes(), entered)
+
+    with start_game("third-start") as game:
+        game_screens.start_to_menu(game)
+        game_screens.move_cursor(game, "Down", game_screens.HIGH_SCORES)
+        shot = game.press("Return", "the table", game_screens.shows_table, keep="table")
+        test.assertEqual(game_screens.table_rows(shot)[:2], [(name, "0"), ("Old1", "-10")])
+        game.tap(game_screens.ANY_KEY)
+        test.assertEqual(quit_from_menu(game), QUIT_STATUS)
+        test.assertEqual(game.messages(), [])
+    test.assertEqual(scores.read_bytes(), entered)
+
+
+class CommandGame(harness.Game):
+    """The harness's game started by a command (the installed launcher, say), not from a copy
+    of the run folder; its stand-ins in a folder of its own, env_changes over its environment."""
+
+    def __init__(self, display, journey, command, env_changes, folder=None):
+        self.display, self.journey, self.command = display, journey, command
+        self.artifacts = harness.ARTIFACTS / journey
+        shutil.rmtree(self.artifacts, ignore_errors=True)
+        self.artifacts.mkdir(parents=True)
+        self.folder = Path(folder or tempfile.mkdtemp(prefix="vs-command-"))
+        self.run_dir = self.folder
+        self.process = self.window = self.last_shot = self.status = None
+        self._set_up_environment(sound=True)
         self.env.update(env_changes)
 
-    def path(self, relative):
-        return self.user_dir / relative
+    def start(self):
+        if self.process is not None:
+            return self
+        self.stdout = open(self.artifacts / "stdout.txt", "wb")
+        self.stderr = open(self.artifacts / "stderr.txt", "wb")
+        self.process = subprocess.Popen([str(part) for part in self.command], cwd="/",
+                                        env=self.env, stdout=self.stdout, stderr=self.stderr,
+                                        stdin=subprocess.DEVNULL, start_new_session=True)
+        return self
 
 
 if __name__ == "__main__":

@@ -1,4 +1,4 @@
-"""The game on a player's machine: a minimal Debian 12 root, prepared by scripts/stock-root.sh,
+"""The game on a player's machine: a minimal Debian root, prepared by scripts/stock-root.sh,
 where the real game opens its window on an Xvfb outside the root and is driven from outside.
 
     test_stock_root.py [-v] MakePlay   the README's `make play` in the clone VS_STOCK_CLONE
@@ -7,8 +7,6 @@ where the real game opens its window on an Xvfb outside the root and is driven f
 VS_STOCK_ROOT names the root. Both need root, for chroot.
 """
 import os
-import shutil
-import subprocess
 import sys
 import tempfile
 import time
@@ -17,9 +15,9 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "e2e"))
 
-import game_screens  # noqa: E402  (found through the path set just above)
-import harness  # noqa: E402
-from test_install import QUIT_STATUS, ESCAPE_STATUS, SHARED_NAMES, quit_from_menu  # noqa: E402
+import harness  # noqa: E402  (found through the path set just above)
+from test_install import (SHARED_NAMES, CommandGame, first_start,  # noqa: E402
+                          three_starts_keep_the_scores)
 
 ROOT = Path(os.environ.get("VS_STOCK_ROOT", "/nonexistent"))
 CLONE = os.environ.get("VS_STOCK_CLONE", "/root/void-sentinel")
@@ -36,60 +34,30 @@ def inside(path):
     return "/" + str(Path(path).relative_to(ROOT))
 
 
-class RootGame(harness.Game):
-    """The harness's game, started by a command inside the root. The stand-in xmessage, the
-    sound capture and Allegro's settings live in `folder` under the root's /tmp, open to the
-    ordinary user; the game's own files are those of the root."""
+class RootGame(CommandGame):
+    """A game started by a command inside the root, as `user` when one is given, with the bare
+    environment of a fresh login. The stand-in xmessage, the sound capture and Allegro's
+    settings live in a folder of the root's /tmp, open to an ordinary user."""
 
-    def __init__(self, display, journey, folder, command, home, user=None):
-        self.display, self.journey = display, journey
-        self.artifacts = harness.ARTIFACTS / journey
-        shutil.rmtree(self.artifacts, ignore_errors=True)
-        self.artifacts.mkdir(parents=True)
-        self.folder, self.run_dir = Path(folder), None
-        self.process = self.window = self.last_shot = self.status = None
-        self.command, self.home, self.user = command, home, user
-        for stale in self.folder.iterdir():
-            shutil.rmtree(stale) if stale.is_dir() else stale.unlink()
-        self._set_up_environment(sound=True)
-        # The capture file as the game inside the root names it.
+    def __init__(self, display, journey, command, home, user=None):
+        super().__init__(display, journey, command, {},
+                         tempfile.mkdtemp(prefix="vs-harness-", dir=ROOT / "tmp"))
+        # The capture file and the message log as the game inside the root names them.
         (self.folder / "alsa.conf").write_text(
             harness.ALSA_CAPTURE.format(out=inside(self.folder / "audio.raw")))
         (self.folder / "bin" / "xmessage").write_text(harness.XMESSAGE_STAND_IN.format(
             log=inside(self.message_log), status=harness.XMESSAGE_OK_STATUS))
         for path in [self.folder, *self.folder.rglob("*")]:
             path.chmod(0o777 if path.is_dir() or path.name == "xmessage" else 0o666)
-
-    def start(self):
-        if self.process is not None:
-            return self
-        self.stdout = open(self.artifacts / "stdout.txt", "wb")
-        self.stderr = open(self.artifacts / "stderr.txt", "wb")
-        env = {"HOME": self.home, "LANG": "C.UTF-8", "DEBIAN_FRONTEND": "noninteractive",
-               "DISPLAY": self.display.name,
-               "PATH": f"{inside(self.folder / 'bin')}:{SYSTEM_PATH}",
-               "ALSA_CONFIG_PATH": inside(self.folder / "alsa.conf"),
-               "ALLEGRO": inside(self.folder / "allegro")}
-        command = ["chroot", str(ROOT)]
-        if self.user:
-            command += ["runuser", "-u", self.user, "--"]
-        command += ["/usr/bin/env", "-i", *(f"{k}={v}" for k, v in env.items()), *self.command]
-        self.process = subprocess.Popen(
-            command, cwd="/", stdout=self.stdout, stderr=self.stderr,
-            stdin=subprocess.DEVNULL, start_new_session=True)
-        return self
-
-    def __exit__(self, exc_type, exc, tb):
-        """As the harness's, but the folder is the test's to remove: the next game uses it."""
-        if exc_type is not None:
-            self.keep_evidence(f"{exc_type.__name__}: {exc}")
-        self.kill()
-        return False
+        bare = {"HOME": home, "LANG": "C.UTF-8", "DEBIAN_FRONTEND": "noninteractive",
+                "DISPLAY": display.name, "PATH": f"{inside(self.folder / 'bin')}:{SYSTEM_PATH}",
+                "ALSA_CONFIG_PATH": inside(self.folder / "alsa.conf"),
+                "ALLEGRO": inside(self.folder / "allegro")}
+        self.command = ["chroot", ROOT, *(["runuser", "-u", user, "--"] if user else []),
+                        "/usr/bin/env", "-i", *(f"{k}={v}" for k, v in bare.items()), *command]
 
     def output(self):
         """The command's output so far, standard output then standard error."""
-        for stream in (self.stdout, self.stderr):
-            stream.flush()
         return "".join((self.artifacts / f"{name}.txt").read_text(errors="replace")
                        for name in ("stdout", "stderr"))
 
@@ -100,43 +68,33 @@ class RootGame(harness.Game):
             print("\n".join(["  the last lines of its output:", *tail]), file=sys.stderr)
 
 
-def harness_folder():
-    folder = Path(tempfile.mkdtemp(prefix="vs-harness-", dir=ROOT / "tmp"))
-    folder.chmod(0o777)
-    return folder
-
-
 class MakePlay(unittest.TestCase):
 
     def test_make_play_opens_the_window_and_quit_ends_it_without_a_make_error(self):
-        folder = harness_folder()
-        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
         with harness.Display() as display:
-            with RootGame(display, "stock-make-play", folder, ["make", "-C", CLONE, "play"],
+            with RootGame(display, "stock-make-play", ["make", "-C", CLONE, "play"],
                           home="/root") as game:
                 started = time.monotonic()
                 game.start().find_window(timeout=MAKE_PLAY_TIMEOUT)
                 print(f"the window appeared {time.monotonic() - started:.0f} s after make play "
                       "started", file=sys.stderr)
-                game_screens.start_to_menu(game)
                 # The game's Quit status is no failure of make play.
-                self.assertEqual(quit_from_menu(game), 0)
+                first_start(self, game, quit_status=0)
                 self.assertNotIn("make: ***", game.output())
-                self.assertEqual(game.messages(), [])
 
 
 def changed_since(moment, allowed, ignored):
-    """Paths under the root (mounts and `ignored` left out) whose entry changed at or after
-    `moment`, other than `allowed` and what lies under it."""
+    """Paths under the root (mounts and the folder `ignored` left out) whose entry changed at or
+    after `moment`, other than `allowed` and what lies under it."""
     mount_table = Path("/proc/self/mountinfo").read_text().splitlines()
     mounts = {Path(line.split()[4]) for line in mount_table}
     changed = []
     for folder, subfolders, files in os.walk(ROOT):
         folder = Path(folder)
         subfolders[:] = [name for name in subfolders if folder / name not in mounts
-                         and folder / name not in ignored and folder / name != allowed]
+                         and folder / name not in (ignored, allowed)]
         for path in [folder, *(folder / name for name in files)]:
-            if path.lstat().st_ctime >= moment and path not in allowed.parents:
+            if path.lstat().st_ctime >= moment and path not in (ignored, *allowed.parents):
                 changed.append(inside(path))
     return sorted(set(changed))
 
@@ -150,56 +108,24 @@ class Package(unittest.TestCase):
         home = f"/home/{PLAYER}"
         user_dir = ROOT / home.lstrip("/") / ".local/share/void-sentinel"
         scores = user_dir / "highscores.sco"
-        accounts = (ROOT / "etc/passwd").read_text().splitlines()
-        uid = next(int(line.split(":")[2]) for line in accounts if line.startswith(f"{PLAYER}:"))
-        folder = harness_folder()
-        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        uid = (ROOT / home.lstrip("/")).stat().st_uid   # useradd gave the player the home
         moment = time.time()
 
-        def game(journey):
-            return RootGame(display, f"stock-package-{journey}", folder, ["void-sentinel"],
-                            home=home, user=PLAYER)
-
-        with harness.Display() as display:
-            with game("first-start") as first:
-                game_screens.start_to_menu(first)
-                self.assertEqual(quit_from_menu(first), QUIT_STATUS)
-                self.assertEqual(first.messages(), [])
+        def prepared():
             for name in SHARED_NAMES:
                 self.assertEqual(os.readlink(user_dir / name), f"{DATA}/{name}")
             blank = ROOT / DATA.lstrip("/") / "highscores.sco"
             self.assertEqual(scores.read_bytes(), blank.read_bytes())
             self.assertEqual((scores.stat().st_uid, user_dir.stat().st_uid), (uid, uid))
 
-            # A table that even 0 points beat: ending a new game at once enters a score.
-            beaten = [(f"Old{i}", -10 * i) for i in range(1, 11)]
-            scores.write_bytes(harness.scores_text(beaten).encode())
-            with game("score-entry") as second:
-                game_screens.start_to_menu(second)
-                second.tap("Return")
-                second.wait_for("play", lambda shot: not game_screens.shows_menu(shot))
-                second.tap("Escape")
-                second.wait_for("the name entry", game_screens.shows_name_entry, keep="entry")
-                second.type_text("Player")
-                second.tap("Return")
-                second.wait_for("the table", game_screens.shows_table)
-                second.tap(game_screens.ANY_KEY)
-                self.assertEqual(second.wait_exit(), ESCAPE_STATUS)
-            entered = harness.scores_text([("Player", 0)] + beaten[:9]).encode()
-            self.assertEqual(scores.read_bytes(), entered)
-            self.assertEqual(scores.stat().st_uid, uid)
-
-            with game("second-start") as third:
-                game_screens.start_to_menu(third)
-                game_screens.move_cursor(third, "Down", game_screens.HIGH_SCORES)
-                third.tap("Return")
-                shot = third.wait_for("the table", game_screens.shows_table, keep="table")
-                self.assertEqual(game_screens.table_rows(shot)[0], ("Player", "0"))
-                third.tap(game_screens.ANY_KEY)
-                self.assertEqual(quit_from_menu(third), QUIT_STATUS)
-            self.assertEqual(scores.read_bytes(), entered)
-
-        self.assertEqual(changed_since(moment, user_dir, {folder}), [])
+        with harness.Display() as display:
+            three_starts_keep_the_scores(
+                self, lambda journey: RootGame(display, f"stock-package-{journey}",
+                                               ["void-sentinel"], home=home, user=PLAYER),
+                scores, "Player", while_on_the_menu=prepared)
+        self.assertEqual(scores.stat().st_uid, uid)
+        # The harness's own folders come and go in /tmp.
+        self.assertEqual(changed_since(moment, user_dir, ROOT / "tmp"), [])
 
 
 if __name__ == "__main__":

@@ -6,10 +6,15 @@
 #include "frame/state.h"
 #include "play/play.h"
 
+#include <cerrno>
+#include <cstdarg>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <fcntl.h>
 #include <stdexcept>
+#include <sys/file.h>
 
 namespace fs = std::filesystem;
 
@@ -57,41 +62,37 @@ bool same_pixels(BITMAP *a, BITMAP *b)
     return true;
 }
 
-DATAFILE *make_picture_datafile(int count, int width, int height)
+// A datafile of `count` objects of one kind, object i made by make(i).
+static DATAFILE *make_datafile(int count, int type, const std::function<void *(int)> &make)
 {
     DATAFILE *data = new DATAFILE[count + 1]();
-    for (int i = 0; i < count; i++) {
-        BITMAP *picture = create_bitmap_ex(16, width, height);
-        clear_to_color(picture, picture_colour(i));
-        data[i].dat = picture;
-        data[i].type = DAT_BITMAP;
-    }
+    for (int i = 0; i < count; i++)
+        data[i] = {make(i), type, 0, nullptr};
     data[count].type = DAT_END;
     return data;
+}
+
+DATAFILE *make_picture_datafile(int count, int width, int height)
+{
+    return make_datafile(count, DAT_BITMAP, [=](int i) -> void * {
+        BITMAP *picture = create_bitmap_ex(16, width, height);
+        clear_to_color(picture, picture_colour(i));
+        return picture;
+    });
 }
 
 DATAFILE *make_sound_datafile(int count)
 {
-    DATAFILE *data = new DATAFILE[count + 1]();
-    for (int i = 0; i < count; i++) {
+    return make_datafile(count, DAT_SAMPLE, [](int) -> void * {
         SAMPLE *sample = create_sample(16, FALSE, 22050, 64);
         std::memset(sample->data, 0, 64 * 2);
-        data[i].dat = sample;
-        data[i].type = DAT_SAMPLE;
-    }
-    data[count].type = DAT_END;
-    return data;
+        return sample;
+    });
 }
 
 DATAFILE *make_tune_datafile(int count)
 {
-    DATAFILE *data = new DATAFILE[count + 1]();
-    for (int i = 0; i < count; i++) {
-        data[i].dat = new MIDI();
-        data[i].type = DAT_MIDI;
-    }
-    data[count].type = DAT_END;
-    return data;
+    return make_datafile(count, DAT_MIDI, [](int) -> void * { return new MIDI(); });
 }
 
 void free_test_datafile(DATAFILE *data)
@@ -156,3 +157,75 @@ void PlayTest::TearDown()
     free_test_datafile(sprites);
     free_test_datafile(sounds);
 }
+
+// The faults fail_next arms, one a call; `fails` says whether this call fails, errno then set.
+static struct Fault {
+    const char *call;
+    int error = 0, count = 0;
+} faults[] = {{"open"},   {"read"},  {"write"},  {"close"},        {"fsync"},
+               {"fchmod"}, {"flock"}, {"rename"}, {"memfd_create"}, {"create_bitmap"}};
+
+static bool fails(const char *call)
+{
+    for (Fault &fault : faults)
+        if (std::strcmp(fault.call, call) == 0 && fault.count > 0) {
+            fault.count--;
+            errno = fault.error;
+            return true;
+        }
+    return false;
+}
+
+void fail_next(const char *call, int error, int count)
+{
+    for (Fault &fault : faults)
+        if (std::strcmp(fault.call, call) == 0)
+            fault = {call, error, count};
+}
+
+void clear_faults()
+{
+    for (Fault &fault : faults)
+        fault.count = 0;
+}
+
+extern "C" {
+int __real_open(const char *, int, ...);
+ssize_t __real_read(int, void *, size_t);
+ssize_t __real_write(int, const void *, size_t);
+int __real_close(int), __real_fsync(int), __real_fchmod(int, mode_t), __real_flock(int, int);
+int __real_rename(const char *, const char *);
+BITMAP *__real_create_bitmap(int, int);
+int __real_memfd_create(const char *, unsigned int);
+
+int __wrap_open(const char *path, int flags, ...)
+{
+    va_list args;
+    va_start(args, flags);
+    mode_t mode = (flags & O_CREAT) ? va_arg(args, mode_t) : 0;
+    va_end(args);
+    return fails("open") ? -1 : __real_open(path, flags, mode);
+}
+ssize_t __wrap_read(int fd, void *to, size_t n)
+{
+    return !fails("read") ? __real_read(fd, to, n) : errno ? -1 : __real_read(fd, to, n > 0);
+}
+ssize_t __wrap_write(int fd, const void *from, size_t n)
+{
+    return !fails("write") ? __real_write(fd, from, n) : errno ? -1 : __real_write(fd, from, n > 0);
+}
+int __wrap_close(int fd)
+{
+    int closed = __real_close(fd);
+    return fails("close") ? -1 : closed;
+}
+int __wrap_fsync(int fd) { return fails("fsync") ? -1 : __real_fsync(fd); }
+int __wrap_fchmod(int fd, mode_t mode) { return fails("fchmod") ? -1 : __real_fchmod(fd, mode); }
+int __wrap_flock(int fd, int how) { return fails("flock") ? -1 : __real_flock(fd, how); }
+int __wrap_rename(const char *from, const char *to) { return fails("rename") ? -1 : __real_rename(from, to); }
+BITMAP *__wrap_create_bitmap(int w, int h) { return fails("create_bitmap") ? nullptr : __real_create_bitmap(w, h); }
+int __wrap_memfd_create(const char *name, unsigned int flags)
+{
+    return fails("memfd_create") ? -1 : __real_memfd_create(name, flags);
+}
+} // extern "C"

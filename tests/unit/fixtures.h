@@ -61,6 +61,13 @@ private:
         },                                                                                         \
         ::testing::ExitedWithCode(1), matcher)
 
+// The game's calls to open, read, write, close, fsync, fchmod, flock, rename, memfd_create and
+// create_bitmap are wrapped at link time: the next `count` calls to one fail with `error` (a
+// failed close still closes); a read or write failing with error 0 moves one byte, as a short
+// one does.
+void fail_next(const char *call, int error, int count = 1);
+void clear_faults();
+
 // Test fixture base: a fresh play state and stand-in sprites and sounds, whose samples the
 // sound log names by entry.
 #include <gtest/gtest.h>

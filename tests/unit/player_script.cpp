@@ -2,6 +2,7 @@
 #include "player_script.h"
 
 #include "frame/keyboard.h"
+#include "frame/loop.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,9 +13,11 @@ std::vector<std::string> sound_log;
 int last_sample_volume = -1, last_sample_pan = -1, last_tune_loop = 0;
 NameBox name_box;
 int key_polls = 0;
+bool script_timer = false;
 std::map<unsigned, int> rests;
 
 static const int GIVE_UP_MS = 60000; // a screen still waiting this long after the script never ends
+static const int TICK_MS = 17;
 
 static std::vector<Stretch> script;
 static std::string typed_name;
@@ -22,6 +25,7 @@ static bool active = false;      // a script runs; otherwise keys are the test's
 static size_t next_stretch = 0; // the first stretch not yet begun
 static int clock_ms = 0;
 static int stretch_end_ms = 0;
+static int timer_ms = 0;
 static std::deque<int> typed_keys;
 static DATAFILE *watched_sounds = nullptr;
 static DATAFILE *watched_music = nullptr;
@@ -49,6 +53,8 @@ static void follow_script()
             key[k] = 1;
         for (int k : stretch.typed)
             typed_keys.push_back(k << 8);
+        if (stretch.shot)
+            blit(screen, stretch.shot, 0, 0, 0, 0, screen->w, screen->h);
         stretch_end_ms += stretch.ms;
     }
 }
@@ -57,6 +63,8 @@ static void follow_script()
 static void pass_time(int ms)
 {
     clock_ms += ms;
+    for (timer_ms += script_timer ? ms : 0; timer_ms >= TICK_MS; timer_ms -= TICK_MS)
+        tick();
     if (active)
         follow_script();
 }

@@ -12,12 +12,14 @@
 #include <string>
 #include <vector>
 
-// One stretch of the script: the keys held for `ms` milliseconds of the game's clock, and the
-// keys typed as it begins (as scancodes; readkey gives each with its character).
+// One stretch of the script: the keys held for `ms` milliseconds of the game's clock, the keys
+// typed as it begins (as scancodes; readkey gives each with its character), and a bitmap that
+// then gets a copy of what the screen shows.
 struct Stretch {
     int ms;
     std::vector<int> held;
     std::vector<int> typed = {};
+    BITMAP *shot = nullptr;
 };
 
 // Starts a script at clock 0. After its last stretch no key is held; a screen still waiting a
@@ -30,6 +32,8 @@ void end_script();
 // The game's clock: milliseconds of rest() since play_script, with each look for a typed key
 // (keypressed) a millisecond too; and how many such looks the game made.
 int script_clock();
+// While set, the game's timer ticks every 17 ms of that clock, as it does 60 times a second.
+extern bool script_timer;
 extern int key_polls;
 // How many times the game rested for each length of time, since play_script.
 extern std::map<unsigned, int> rests;

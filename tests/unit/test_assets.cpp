@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -22,17 +24,16 @@ const int RISER_MAX_H = 1000;
 const double SEAM_FACTOR = 2.0;  // a seam may step at most this many times the usual row step
 const double SEAM_FLOOR = 1.0;   // plus this many colour levels
 
+// A built datafile, loaded for one test; one that does not load fails the test that wanted it.
 struct Loaded {
     DATAFILE *data = nullptr;
     explicit Loaded(const char *name)
         : data(load_datafile((std::string(RUN_DIR) + "/" + name).c_str()))
     {
+        if (!data)
+            throw std::runtime_error(std::string(name) + " does not load");
     }
-    ~Loaded()
-    {
-        if (data)
-            unload_datafile(data);
-    }
+    ~Loaded() { unload_datafile(data); }
     BITMAP *bitmap(int entry) const { return static_cast<BITMAP *>(data[entry].dat); }
     SAMPLE *sample(int entry) const { return static_cast<SAMPLE *>(data[entry].dat); }
 };
@@ -102,7 +103,6 @@ TEST(Assets, EveryDatafileFitsItsCatalogue)
                                      &MUSIC_CATALOGUE};
     for (const Catalogue *catalogue : catalogues) {
         Loaded file(catalogue->file_name);
-        ASSERT_NE(file.data, nullptr) << catalogue->file_name;
         EXPECT_EQ(check_datafile(file.data, *catalogue), "") << catalogue->file_name;
         EXPECT_EQ(count_entries(file.data), catalogue->count) << catalogue->file_name;
     }
@@ -111,7 +111,6 @@ TEST(Assets, EveryDatafileFitsItsCatalogue)
 TEST(Assets, SpriteSizesMatchTheHitBoxes)
 {
     Loaded sprites("sprites.dat");
-    ASSERT_NE(sprites.data, nullptr);
     for (int entry = SPR_ENEMY_FIRST; entry <= SPR_ENEMY_LAST; entry++) {
         BITMAP *enemy = sprites.bitmap(entry);
         ASSERT_EQ(enemy->w, TILE) << "enemy " << entry;
@@ -138,7 +137,6 @@ TEST(Assets, SpriteSizesMatchTheHitBoxes)
 TEST(Assets, ShipGunsSitAtTheColumnsBulletsLeaveFrom)
 {
     Loaded sprites("sprites.dat");
-    ASSERT_NE(sprites.data, nullptr);
     BITMAP *ship = sprites.bitmap(SPR_SHIP);
     for (int y = 0; y < GUN_BARREL_ROWS; y++) {
         EXPECT_FALSE(is_transparent(ship, LEFT_GUN_COLUMN, y)) << "row " << y;
@@ -149,7 +147,6 @@ TEST(Assets, ShipGunsSitAtTheColumnsBulletsLeaveFrom)
 TEST(Assets, ShieldFramesDifferSoTheyShimmer)
 {
     Loaded sprites("sprites.dat");
-    ASSERT_NE(sprites.data, nullptr);
     BITMAP *even = sprites.bitmap(SPR_SHIELD_EVEN), *odd = sprites.bitmap(SPR_SHIELD_ODD);
     int differing = 0;
     for (int y = 0; y < SHIELD_SIZE; y++)
@@ -158,10 +155,9 @@ TEST(Assets, ShieldFramesDifferSoTheyShimmer)
     EXPECT_GT(differing, SHIELD_SIZE * SHIELD_SIZE / 10);
 }
 
-TEST(Assets, BackgroundSizesAndTransparency)
+TEST(Assets, BackgroundsTheirSizesTransparencyJoinsAndNames)
 {
     Loaded backgrounds("backgrounds.dat");
-    ASSERT_NE(backgrounds.data, nullptr);
     BITMAP *title = backgrounds.bitmap(BG_TITLE);
     EXPECT_EQ(title->w, SCREEN_WIDTH);
     EXPECT_EQ(title->h, SCREEN_HEIGHT);
@@ -180,22 +176,22 @@ TEST(Assets, BackgroundSizesAndTransparency)
     int near_clear = transparent_count(near);
     EXPECT_GT(near_clear, near->w * near->h * 9 / 10) << "the near layer must be sparse";
     EXPECT_LT(near_clear, near->w * near->h);
-}
-
-TEST(Assets, ScrollingLayersJoinWithoutASeam)
-{
-    Loaded backgrounds("backgrounds.dat");
-    ASSERT_NE(backgrounds.data, nullptr);
     for (int entry : {BG_FAR_LAYER, BG_NEAR_LAYER}) {
         Seam seam = measure_seam(backgrounds.bitmap(entry));
-        EXPECT_LE(seam.step, seam.tolerance) << "layer " << entry;
+        EXPECT_LE(seam.step, seam.tolerance) << "the scrolling layer " << entry << " shows a seam";
     }
+    const std::pair<int, std::string> screens[] = { // each screen's picture, as the build named it
+        {BG_LIVES, "LIVES"}, {BG_GAME_OVER, "GAME_OVER"}, {BG_INTRO_CARD, "INTRO_CARD"},
+        {BG_FAR_LAYER, "FAR_LAYER"}, {BG_NEAR_LAYER, "NEAR_LAYER"}, {BG_BACKDROP, "BACKDROP"},
+        {BG_INTRO_RISER, "INTRO_RISER"}, {BG_TITLE, "TITLE"}};
+    for (const auto &[entry, name] : screens) // packed as NN_NAME_BMP, NN its place in the file
+        EXPECT_EQ(std::string(get_datafile_property(&backgrounds.data[entry], DAT_NAME)).substr(3),
+                  name + "_BMP");
 }
 
 TEST(Assets, SeamMeasureCatchesARealSeam)
 {
     Loaded backgrounds("backgrounds.dat");
-    ASSERT_NE(backgrounds.data, nullptr);
     // The far layer's top half alone does not wrap: its middle row meets its first row.
     BITMAP *far = backgrounds.bitmap(BG_FAR_LAYER);
     BITMAP *half = create_bitmap(far->w, far->h / 2);
@@ -218,7 +214,6 @@ TEST(Assets, SeamMeasureCatchesARealSeam)
 TEST(Assets, SoundsAreShortSixteenBitSamples)
 {
     Loaded sounds("sounds.dat");
-    ASSERT_NE(sounds.data, nullptr);
     for (int entry = 0; entry < SOUNDS_COUNT; entry++) {
         EXPECT_EQ(sounds.sample(entry)->bits, 16) << entry;
         EXPECT_GT(sounds.sample(entry)->len, 0u) << entry;
@@ -233,6 +228,5 @@ TEST(Assets, SoundsAreShortSixteenBitSamples)
 TEST(Assets, InstrumentPatchesAreStaged)
 {
     Loaded patches("patches.dat");
-    ASSERT_NE(patches.data, nullptr);
     EXPECT_NE(find_datafile_object(patches.data, "default_cfg"), nullptr);
 }

@@ -162,15 +162,17 @@ TEST_F(Enemies, DelayZeroSpawnsInTheVeryNextFrameWithoutATick)
 }
 
 // A frame runs every tick counted since the last one, then spawns once: an enemy due after
-// 40 ticks comes in the frame that catches up on them, with its moves already made.
+// 40 ticks (its own delay of 60, not the first one's) comes in the frame that catches up on
+// them, with its moves already made. The far layer shows where the near one is transparent.
 TEST_F(Enemies, AFrameCatchesUpOnEveryPendingTickThenSpawns)
 {
     DATAFILE *backgrounds = make_picture_datafile(BACKGROUNDS_COUNT, SCREEN_WIDTH, SCREEN_HEIGHT);
+    clear_to_color(static_cast<BITMAP *>(backgrounds[BG_NEAR_LAYER].dat), MASK_COLOR_16);
     GameResources game = {create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT), sprites, backgrounds,
                           sounds, nullptr};
     MemoryScreen memory_screen;
     enemy_count = 2;
-    enemies[0] = Enemy{500.0, 0.0, 0, 0, 0, 5, 0, 0, 0};
+    enemies[0] = Enemy{500.0, 0.0, 0, 90, 0, 5, 0, 0, 0};
     enemies[1] = Enemy{500.0, 0.0, 0, 60, 0, 5, 0, 0, 0};
     run_frame(game); // the first enemy, at once
     tick_count = 40;
@@ -178,6 +180,7 @@ TEST_F(Enemies, AFrameCatchesUpOnEveryPendingTickThenSpawns)
     EXPECT_EQ(tick_count, 0);
     EXPECT_EQ(next_enemy, 2);
     EXPECT_EQ(enemies[0].y, 40.0);
+    EXPECT_EQ(getpixel(screen, 300, 100), picture_colour(BG_FAR_LAYER));
     destroy_bitmap(game.buffer);
     free_test_datafile(backgrounds);
 }

@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <allegro.h>
 #include <gtest/gtest.h>
 #include <string>
@@ -20,36 +21,15 @@
 
 namespace fs = std::filesystem;
 
-TEST(MenuCursor, UpMovesOneItemAndWrapsFromTopToBottom)
+// Each arrow moves the cursor one item, and wraps at the ends.
+TEST(MenuCursor, ArrowsMoveOneItemAndWrapAtTheEnds)
 {
-    EXPECT_EQ(menu_cursor_up(MENU_NEW_GAME), MENU_QUIT);
-    EXPECT_EQ(menu_cursor_up(MENU_HIGH_SCORES), MENU_NEW_GAME);
-    EXPECT_EQ(menu_cursor_up(MENU_CREDITS), MENU_HIGH_SCORES);
-    EXPECT_EQ(menu_cursor_up(MENU_QUIT), MENU_CREDITS);
-}
-
-TEST(MenuCursor, DownMovesOneItemAndWrapsFromBottomToTop)
-{
-    EXPECT_EQ(menu_cursor_down(MENU_NEW_GAME), MENU_HIGH_SCORES);
-    EXPECT_EQ(menu_cursor_down(MENU_HIGH_SCORES), MENU_CREDITS);
-    EXPECT_EQ(menu_cursor_down(MENU_CREDITS), MENU_QUIT);
-    EXPECT_EQ(menu_cursor_down(MENU_QUIT), MENU_NEW_GAME);
-}
-
-// Up and Down held in the same pass leave the cursor on its item; four steps
-// either way come back to the start.
-TEST(MenuCursor, UpThenDownAndFullCirclesReturnToTheSameItem)
-{
-    for (int row : {MENU_NEW_GAME, MENU_HIGH_SCORES, MENU_CREDITS, MENU_QUIT}) {
-        EXPECT_EQ(menu_cursor_down(menu_cursor_up(row)), row);
-        int up = row, down = row;
-        for (int step = 0; step < 4; ++step) {
-            up = menu_cursor_up(up);
-            down = menu_cursor_down(down);
-        }
-        EXPECT_EQ(up, row);
-        EXPECT_EQ(down, row);
+    const int rows[] = {MENU_NEW_GAME, MENU_HIGH_SCORES, MENU_CREDITS, MENU_QUIT};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(menu_cursor_up(rows[i]), rows[(i + 3) % 4]) << rows[i];
+        EXPECT_EQ(menu_cursor_down(rows[i]), rows[(i + 1) % 4]) << rows[i];
     }
+    EXPECT_EQ(menu_cursor_down(0), MENU_HIGH_SCORES) << "a row of none counts as the top one";
 }
 
 // Every entry of the held-key state counts; with none down the waits end at once, and a key
@@ -171,6 +151,7 @@ protected:
     {
         end_script();
         gfx_driver = nullptr;
+        destroy_bitmap(game_over);
         for (DATAFILE *data : {backgrounds, sprites, sounds, music})
             free_test_datafile(data);
         NewGameReset::TearDown();
@@ -187,9 +168,9 @@ protected:
         enemy_count = 1;     // one enemy still to come: the level is not over
         enemies[0].done = 0;
         // Fire and Escape held from play, then a key for the table, Enter for the game-over
-        // picture and, once let go, Enter for New Game.
+        // picture (kept) and, once let go, Enter for New Game.
         play_script({{10, {KEY_SPACE, KEY_ESC}, {KEY_ESC}}, {10, {}}, {200, {}, {KEY_SPACE}},
-                     {50, {KEY_ENTER}}, {20, {}}, {50, {KEY_ENTER}}},
+                     {50, {KEY_ENTER}, {}, game_over}, {20, {}}, {50, {KEY_ENTER}}},
                     name);
         GameResources game = {create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT), sprites, backgrounds,
                               sounds, music};
@@ -200,19 +181,21 @@ protected:
     DATAFILE *backgrounds = nullptr, *sprites = nullptr, *sounds = nullptr, *music = nullptr;
     MemoryScreen memory_screen;
     GFX_DRIVER screen_size = {};
+    BITMAP *game_over = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT); // the screen lose_last_life kept
 };
 
 } // namespace
 
 // The Enter that brought the menu up is let go before it counts; Down held for 150 ms moves
-// twice; the credits take six keys and give the title tune back.
+// twice; the credits take six keys and give the title tune back; the table takes one.
 TEST_F(ScriptedScreens, TheMenuWaitsForEnterRepeatsHeldArrowsAndPlaysTheTitleTuneAfterTheCredits)
 {
     std::vector<Stretch> script = {{50, {KEY_ENTER}}, {10, {}}, {150, {KEY_DOWN}}, {100, {}},
                                    {50, {KEY_ENTER}}, {1000, {}}};
     for (int slide = 0; slide < 6; ++slide)
         script.push_back({2000, {}, {KEY_SPACE}});
-    script.insert(script.end(), {{150, {KEY_UP}}, {10, {}}, {100, {KEY_ENTER}}});
+    script.insert(script.end(), {{50, {KEY_UP}}, {10, {}}, {50, {KEY_ENTER}}, {300, {}},
+                                 {10, {}, {KEY_SPACE}}, {50, {KEY_UP}}, {10, {}}, {100, {KEY_ENTER}}});
     play_script(script);
 
     title_menu(backgrounds, music);
@@ -220,7 +203,7 @@ TEST_F(ScriptedScreens, TheMenuWaitsForEnterRepeatsHeldArrowsAndPlaysTheTitleTun
     EXPECT_EQ(sound_log, (std::vector<std::string>{"stop", "tune 3", "stop", "tune 0", "stop",
                                                     "tune 3"}));
     EXPECT_EQ(last_tune_loop, -1);
-    EXPECT_EQ(lives, 5); // New Game, reached by Up twice from Credits
+    EXPECT_EQ(lives, 5); // New Game, reached by Up from Credits through High Scores
     EXPECT_EQ(total_points, 0);
 }
 
@@ -244,6 +227,7 @@ TEST_F(ScriptedScreens, QuitEndsTheGameWithStatusOne)
 TEST_F(ScriptedScreens, AGameOverEntersTheScoreThenTheMenuStartsTheNextGame)
 {
     lose_last_life(700, "ACE");
+    EXPECT_TRUE(same_pixels(game_over, static_cast<BITMAP *>(backgrounds[BG_GAME_OVER].dat)));
     EXPECT_EQ(name_box.opened, 1);
     EXPECT_FALSE(name_box.keys_at_open) << "the box opens once the keys of play are let go";
     EXPECT_EQ(high_names[0], "ACE");
@@ -274,12 +258,21 @@ const int SECOND_HALF = CARD_SHOWN + 1000 + 255;
 
 // A key typed while the opening card shows is dropped and the slide runs its whole way; one
 // typed during the backdrop's fade is seen there, not after its 255 frames, and cuts it short.
+// Meanwhile the card shows its own picture, and the riser climbs over the backdrop: 0.15 a frame
+// for the 255 frames of the backdrop's fade, then 0.07 a frame until its top passes -750.
 TEST_F(ScriptedScreens, OnlyTheIntrosSecondHalfCanBeCutShort)
 {
-    play_script({{CARD_SHOWN + 500, {}}, {100, {}, {KEY_SPACE}}});
+    BITMAP *card = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT), *slide = create_bitmap(320, 200);
+    play_script({{CARD_SHOWN + 500, {}}, {100, {}, {KEY_SPACE}, card},
+                 {SECOND_HALF + 2000 - CARD_SHOWN - 600, {}}, {10, {}, {}, slide}});
     intro_sequence(sounds, music, backgrounds);
-    EXPECT_GT(key_polls, 10000);
+    EXPECT_NEAR(key_polls, 255 + (200 - 255 * 0.15 + 750) / 0.07, 5) << "a look a frame, and a few to drop keys";
     EXPECT_EQ(sound_log, (std::vector<std::string>{"sample 1", "tune 1"}));
+    EXPECT_TRUE(same_pixels(card, static_cast<BITMAP *>(backgrounds[BG_INTRO_CARD].dat)));
+    EXPECT_EQ(getpixel(slide, 0, 0), picture_colour(BG_BACKDROP)) << "the backdrop above the riser";
+    EXPECT_EQ(getpixel(slide, 0, 199), picture_colour(BG_INTRO_RISER));
+    destroy_bitmap(card);
+    destroy_bitmap(slide);
 
     play_script({{SECOND_HALF + 10, {}}, {100, {}, {KEY_SPACE}}});
     intro_sequence(sounds, music, backgrounds);
@@ -296,13 +289,27 @@ TEST_F(ScriptedScreens, OnlyTheIntrosSecondHalfCanBeCutShort)
     destroy_bitmap(lit);
 }
 
+// The table as the file holds it now, on a page of its own cleared first (whatever the memory it
+// is made from held), its names as typed.
 TEST_F(ScriptedScreens, TheTableShownIsTheFileAsItIsNow)
 {
-    std::ofstream("highscores.sco", std::ios::binary) << "ZED 900\n";
+    std::ofstream("highscores.sco", std::ios::binary) << "ZED 900\n%s%%%n 800\n";
+    BITMAP *used = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
+    clear_to_color(used, makecol(255, 0, 0));
+    destroy_bitmap(used);
     play_script({{5, {}}, {10, {}, {KEY_SPACE}}});
     show_high_scores();
-    EXPECT_EQ(high_names[0], "ZED");
-    EXPECT_EQ(high_names[1], "Empty");
+    BITMAP *expected = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
+    clear_bitmap(expected);
+    int white = makecol(255, 255, 255);
+    textout_ex(expected, font, "High Scores", 110, 0, white, -1);
+    for (int i = 0; i < 10; ++i) {
+        const char *names[] = {"ZED", "%s%%%n"}, *scores[] = {"900", "800"};
+        textout_ex(expected, font, i < 2 ? names[i] : "Empty", 90, 60 + 10 * i, white, -1);
+        textout_ex(expected, font, i < 2 ? scores[i] : "0", 190, 60 + 10 * i, white, -1);
+    }
+    EXPECT_TRUE(same_pixels(screen, expected));
+    destroy_bitmap(expected);
 }
 
 TEST_F(ScriptedScreens, TheCreditsTakeSixKeysThenGiveTheTitleTuneBack)
@@ -310,24 +317,77 @@ TEST_F(ScriptedScreens, TheCreditsTakeSixKeysThenGiveTheTitleTuneBack)
     std::vector<Stretch> script(7, {2000, {}, {KEY_SPACE}});
     play_script(script);
     show_credits(backgrounds, music);
-    EXPECT_EQ(script_clock() / 2000, 5) << "the sixth key, typed in the sixth stretch, ends them";
+    // The sixth key, typed in the sixth stretch, is read (and a look drops the rest); then the
+    // last slide fades to white in 128 frames of two moments each (shown, then a rest), the last
+    // one drawn lit at 254.
+    EXPECT_EQ(script_clock(), 5 * 2000 + 1 + 128 * 2);
     EXPECT_EQ(sound_log, (std::vector<std::string>{"stop", "tune 0", "stop", "tune 3"}));
+    BITMAP *expected = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
+    set_trans_blender(255, 255, 255, 0);
+    draw_lit_sprite(expected, static_cast<BITMAP *>(backgrounds[BG_CREDITS_FIRST + 5].dat), 0, 0, 254);
+    EXPECT_TRUE(same_pixels(screen, expected));
+    destroy_bitmap(expected);
 }
 
-// The whole run: the intro cut short, New Game, Escape at once and nothing to offer the table.
+// The whole run: the intro cut short, a table that cannot be saved reported once, New Game,
+// Escape at once and nothing to offer the table.
 TEST_F(ScriptedScreens, TheInGameTuneStartsWhenTheFirstGameBegins)
 {
     GameResources game = {create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT), sprites, backgrounds,
                           sounds, music};
     play_script({{SECOND_HALF + 10, {}}, {400, {}, {KEY_SPACE}}, {100, {KEY_ENTER}},
                  {300, {KEY_ESC}}});
+    std::filesystem::permissions("highscores.sco", std::filesystem::perms(0444));
     testing::internal::CaptureStdout(); // where a message box goes without a display
     run_game(game);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "no warning for a table that saves";
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "The high score table highscores.sco cannot be saved:\nhighscores.sco: it is "
+              "read-only\nPress Ok to play on; a new high score will not be kept");
     destroy_bitmap(game.buffer);
     EXPECT_EQ(sound_log,
               (std::vector<std::string>{"sample 1", "tune 1", "stop", "tune 3", "tune 2"}));
     EXPECT_EQ(name_box.opened, 0);
+}
+
+// A screen without memory for its pictures ends the game with a message.
+TEST_F(ScriptedScreens, AScreenWithoutMemoryEndsTheGame)
+{
+    const std::function<void()> screens[] = {
+        [&] { intro_sequence(sounds, music, backgrounds); }, [&] { title_menu(backgrounds, music); },
+        [&] { show_credits(backgrounds, music); }, [] { show_high_scores(); },
+        [&] { level_complete(backgrounds); }};
+    for (const auto &screen : screens)
+        EXPECT_FATAL(
+            {
+                fail_next("create_bitmap", ENOMEM);
+                screen();
+            },
+            "memory");
+}
+
+// Escape offers the banked score, not the points of the level in play: level 1's two enemies
+// and level 2's first drop in front of the right gun; Enter on the tally; fire and Escape held
+// on into the offer, whose name box opens once they are let go.
+TEST_F(ScriptedScreens, EscapeOffersTheBankedScoreOnly)
+{
+    std::ofstream("levels/level1.qlv") << "2 levels\\level1.qlv levels\\level2.qlv 0 0 12 0 0 1 12 0";
+    std::ofstream("levels/level2.qlv") << "2 levels\\level2.qlv levels\\level2.qlv 0 0 12 0 3000 0 1 0";
+    GameResources game = {create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT), sprites, backgrounds,
+                          sounds, music};
+    sprite_entries = SPRITES_COUNT;
+    script_timer = true;
+    play_script({{SECOND_HALF + 10, {}}, {400, {}, {KEY_SPACE}}, {100, {KEY_ENTER}},
+                 {4000, {KEY_SPACE}}, {100, {KEY_ENTER}}, {4000, {KEY_SPACE}},
+                 {100, {KEY_SPACE, KEY_ESC}}, {100, {}}, {10, {}, {KEY_SPACE}}},
+                "ACE");
+    run_game(game);
+    script_timer = false;
+    destroy_bitmap(game.buffer);
+    EXPECT_EQ(level_points, 10);
+    EXPECT_EQ(name_box.opened, 1);
+    EXPECT_FALSE(name_box.keys_at_open);
+    EXPECT_EQ(high_names[0], "ACE");
+    EXPECT_EQ(high_scores[0], 20);
 }
 
 // The intro's fades, drawn lit only at each new light step, against a lit drawing every

@@ -59,54 +59,54 @@ protected:
     }
 };
 
-// An item with a limit, bought over and over from the start values of a life.
-struct LimitedItem {
+// Each item: its price, the value it raises, that value after one purchase from a fresh life,
+// and for an item with a limit the purchases that reach it from there, and the limit.
+struct ItemCase {
     const char *name;
-    int item;
-    int cost;
+    int item, cost;
     int *value;
-    int purchases_to_limit;
-    int limit;
+    int after_one, purchases_to_limit, limit;
 };
 
-const LimitedItem LIMITED_ITEMS[] = {
-    {"Max Bullets", ITEM_MAX_BULLETS, 500, &max_bullets, 6, 10},
-    {"Bullet Speed", ITEM_BULLET_SPEED, 1000, &fire_delay, 8, 0},
-    {"Shields", ITEM_SHIELDS, 500, &shields_left, 7, 10},
-    {"Shield Length", ITEM_SHIELD_LENGTH, 1000, &shield_length, 10, 300},
+const ItemCase SHOP_ITEMS[] = {
+    {"Max Bullets", ITEM_MAX_BULLETS, 500, &max_bullets, 5, 6, 10},
+    {"Bullet Speed", ITEM_BULLET_SPEED, 1000, &fire_delay, 13, 8, 0},
+    {"Shields", ITEM_SHIELDS, 500, &shields_left, 4, 7, 10},
+    {"Shield Length", ITEM_SHIELD_LENGTH, 1000, &shield_length, 120, 10, 300},
+    {"Life", ITEM_LIFE, 5000, &lives, 6, 0, 0},
 };
 
 } // namespace
 
-TEST_F(Progression, EachItemAtExactlyItsCostIsBoughtAndLeavesNothing)
+// A point short of its cost an item is refused and nothing changes; exactly its cost buys it and
+// leaves nothing. From a fresh life an item reaches its limit in its count of purchases; there,
+// its cost buys nothing and a point less is still refused for the points.
+TEST_F(Progression, EachItemIsSoldAtItsCostUpToItsLimit)
 {
-    struct Case {
-        int item, cost;
-        int *value;
-        int after;
-    } cases[] = {
-        {ITEM_MAX_BULLETS, 500, &max_bullets, 5},   {ITEM_BULLET_SPEED, 1000, &fire_delay, 13},
-        {ITEM_SHIELDS, 500, &shields_left, 4},      {ITEM_SHIELD_LENGTH, 1000, &shield_length, 120},
-        {ITEM_LIFE, 5000, &lives, 6},
-    };
-    for (const Case &c : cases) {
+    for (const ItemCase &item : SHOP_ITEMS) {
         SetUp();
-        total_points = c.cost;
-        EXPECT_EQ(buy_item(c.item), PURCHASE_DONE) << "item " << c.item;
-        EXPECT_EQ(*c.value, c.after) << "item " << c.item;
-        EXPECT_EQ(total_points, 0) << "item " << c.item;
-    }
-}
-
-TEST_F(Progression, OnePointShortOfTheCostIsRefusedAndChangesNothing)
-{
-    const int costs[] = {0, 500, 1000, 500, 1000, 5000};
-    for (int item = ITEM_MAX_BULLETS; item <= ITEM_LIFE; item++) {
-        SetUp();
-        total_points = costs[item] - 1;
+        total_points = item.cost - 1;
         Purse before = purse();
-        EXPECT_EQ(buy_item(item), PURCHASE_TOO_DEAR) << "item " << item;
+        EXPECT_EQ(buy_item(item.item), PURCHASE_TOO_DEAR) << item.name;
         expect_same(purse(), before);
+        total_points = item.cost;
+        EXPECT_EQ(buy_item(item.item), PURCHASE_DONE) << item.name;
+        EXPECT_EQ(*item.value, item.after_one) << item.name;
+        EXPECT_EQ(total_points, 0) << item.name;
+        if (item.purchases_to_limit == 0)
+            continue; // lives have no limit
+        total_points = 100000;
+        for (int n = 2; n <= item.purchases_to_limit; n++)
+            ASSERT_EQ(buy_item(item.item), PURCHASE_DONE) << item.name << " purchase " << n;
+        EXPECT_EQ(*item.value, item.limit) << item.name;
+        EXPECT_EQ(total_points, 100000 - (item.purchases_to_limit - 1) * item.cost) << item.name;
+        for (int points : {item.cost, item.cost - 1}) {
+            total_points = points;
+            before = purse();
+            EXPECT_EQ(buy_item(item.item), points == item.cost ? PURCHASE_AT_LIMIT : PURCHASE_TOO_DEAR)
+                << item.name;
+            expect_same(purse(), before);
+        }
     }
 }
 
@@ -125,18 +125,6 @@ TEST_F(Progression, MorePointsThanTheCostPayOnlyTheCost)
     EXPECT_EQ(lives, 5);
 }
 
-TEST_F(Progression, ItemsReachTheirLimitAfterTheirCountOfPurchasesFromAFreshLife)
-{
-    for (const LimitedItem &item : LIMITED_ITEMS) {
-        SetUp();
-        total_points = 100000;
-        for (int n = 1; n <= item.purchases_to_limit; n++)
-            ASSERT_EQ(buy_item(item.item), PURCHASE_DONE) << item.name << " purchase " << n;
-        EXPECT_EQ(*item.value, item.limit) << item.name;
-        EXPECT_EQ(total_points, 100000 - item.purchases_to_limit * item.cost) << item.name;
-    }
-}
-
 TEST_F(Progression, BulletSpeedStepsByTwoAndTheEighthPurchaseTakesOneToZeroAtFullPrice)
 {
     const int delays[] = {13, 11, 9, 7, 5, 3, 1};
@@ -149,30 +137,6 @@ TEST_F(Progression, BulletSpeedStepsByTwoAndTheEighthPurchaseTakesOneToZeroAtFul
     EXPECT_EQ(buy_item(ITEM_BULLET_SPEED), PURCHASE_DONE);
     EXPECT_EQ(fire_delay, 0);
     EXPECT_EQ(total_points, 0);
-}
-
-TEST_F(Progression, AnItemAtItsLimitWithEnoughPointsChangesNothing)
-{
-    for (const LimitedItem &item : LIMITED_ITEMS) {
-        SetUp();
-        *item.value = item.limit;
-        total_points = item.cost;
-        Purse before = purse();
-        EXPECT_EQ(buy_item(item.item), PURCHASE_AT_LIMIT) << item.name;
-        expect_same(purse(), before);
-    }
-}
-
-TEST_F(Progression, BelowItsCostAnItemAtItsLimitIsStillRefusedForThePoints)
-{
-    for (const LimitedItem &item : LIMITED_ITEMS) {
-        SetUp();
-        *item.value = item.limit;
-        total_points = item.cost - 1;
-        Purse before = purse();
-        EXPECT_EQ(buy_item(item.item), PURCHASE_TOO_DEAR) << item.name;
-        expect_same(purse(), before);
-    }
 }
 
 TEST_F(Progression, ValuesBeyondALimitAreNotRaisedFurther)
@@ -382,6 +346,16 @@ protected:
         textout_ex(picture, font, text, x, y, colour, -1);
     }
 
+    // The screen holds the backdrop and these lines of white text at the left edge.
+    void expect_texts(const std::vector<std::pair<int, std::string>> &lines) const
+    {
+        BITMAP *expected = expected_picture(BG_BACKDROP);
+        for (const auto &[row, text] : lines)
+            write(expected, 0, row, makecol(255, 255, 255), text.c_str());
+        expect_screen(expected);
+        destroy_bitmap(expected);
+    }
+
     // Compares the screen with the expected picture and names the first row that differs.
     void expect_screen(BITMAP *expected) const
     {
@@ -515,30 +489,50 @@ std::vector<Stretch> visit_shop(int digit)
 
 } // namespace
 
+// After each purchase the shop's list shows every item's own value, its cost and its limit.
 TEST_F(ProgressionScreens, EachDigitBuysItsItemInTheShopAndSixLeaves)
 {
-    struct Row { int digit; int *value; int after; int cost; };
-    const Row rows[] = {{KEY_1, &max_bullets, 5, 500},    {KEY_2, &fire_delay, 13, 1000},
-                        {KEY_3, &shields_left, 4, 500},   {KEY_4, &shield_length, 120, 1000},
-                        {KEY_5, &lives, 6, 5000}};
-    for (const Row &row : rows) {
+    for (const ItemCase &item : SHOP_ITEMS) {
         reset_play_state();
         set_level_names("first.qlv", "second.qlv");
         total_points = 6000;
-        play_script(visit_shop(row.digit));
+        play_script(visit_shop(KEY_0 + item.item));
         check_level_complete(backgrounds);
-        EXPECT_EQ(*row.value, row.after) << "digit " << row.digit - KEY_0;
-        EXPECT_EQ(total_points, 6000 - row.cost) << "digit " << row.digit - KEY_0;
+        EXPECT_EQ(*item.value, item.after_one) << item.name;
+        EXPECT_EQ(total_points, 6000 - item.cost) << item.name;
         EXPECT_EQ(level_number, 2);
+        auto n = [](int value) { return std::to_string(value); };
+        expect_texts({{0, "Welcome to the shop. Here is"}, {10, "a list of what you can upgrade!"},
+                      {20, "Your total points = " + n(6000 - item.cost)},
+                      {50, "NAME|CURRENT # OF ITEM|COST|MAX ALLOWED|"},
+                      {60, "[1] Max Bullets  |" + n(max_bullets) + "|500|10|"},
+                      {72, "[2] Bullet Speed |" + n(fire_delay) + "|1,000|0|"},
+                      {84, "[3] Shields      |" + n(shields_left) + "|500|10|"},
+                      {96, "[4] Shield Length|" + n(shield_length) + "|1,000|300|"},
+                      {108, "[5] Life         |" + n(lives) + "|5,000|"},
+                      {122, "[6] EXIT & Proceed to level 2"}});
     }
 }
 
-// Digits held together are all handled in one pass, a digit still held buys again, and 6
-// counts only as a pass begins, not while a message waits for Enter.
+// A purchase, or its refusal, shows its message over the backdrop until Enter.
+TEST_F(ProgressionScreens, TheShopThanksOrRefusesOnAScreenOfItsOwn)
+{
+    for (auto [points, message] : {std::pair{5000, "Thank you for your purchase"},
+                                   std::pair{4999, "You do not have enough points for that!"}}) {
+        reset_play_state();
+        total_points = points;
+        play_script({BEFORE_TALLY, {10, {KEY_B}}, {50, {KEY_5}}, {100, {KEY_6, KEY_ENTER}}});
+        check_level_complete(backgrounds);
+        expect_texts({{0, message}, {20, "Hit ENTER to continue"}});
+    }
+}
+
+// Digits held together are all handled in one pass, a digit still held buys again, 6 counts
+// only as a pass begins, not while a message waits for Enter, and Escape does nothing.
 TEST_F(ProgressionScreens, TheShopHandlesEveryHeldDigitEachPassAndSixOnlyAtItsTop)
 {
     total_points = 20000;
-    play_script({BEFORE_TALLY, {10, {KEY_B}}, {150, {KEY_1, KEY_3, KEY_ENTER}}, {20, {}},
+    play_script({BEFORE_TALLY, {10, {KEY_B}}, {150, {KEY_1, KEY_3, KEY_ENTER}}, {20, {KEY_ESC}},
                  {60, {KEY_2}}, {60, {KEY_6}}, {50, {KEY_ENTER}}, {250, {KEY_4, KEY_ENTER}},
                  {100, {KEY_6, KEY_ENTER}}});
     check_level_complete(backgrounds);

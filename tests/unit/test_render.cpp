@@ -36,31 +36,24 @@ protected:
     BITMAP *buffer = nullptr, *far = nullptr, *near = nullptr, *expected = nullptr;
 };
 
-TEST_F(Drawing, LayerAtOffsetZeroIsDrawnOnceUnshifted)
-{
-    far_scroll = 0.0;
-    draw_background(buffer, far, near);
-    for (int row : {0, 99, 199})
-        EXPECT_EQ(far_row_at(row), row);
-}
-
+// A layer at offset 0 is drawn once unshifted; further on it wraps, the second copy from source
+// row 200 - offset: at 100.5 from row 99, whose last row lands on row 100.
 TEST_F(Drawing, LayerWrapsAtWholeAndFractionalOffsets)
 {
-    far_scroll = 100.0;
-    draw_background(buffer, far, near);
-    EXPECT_EQ(far_row_at(100), 0);
-    EXPECT_EQ(far_row_at(199), 99);
-    EXPECT_EQ(far_row_at(0), 100);
-    EXPECT_EQ(far_row_at(99), 199);
-
-    // At 100.5 the second copy starts from row 99 and its last row lands on row 100.
-    far_scroll = 100.5;
-    draw_background(buffer, far, near);
-    EXPECT_EQ(far_row_at(0), 99);
-    EXPECT_EQ(far_row_at(99), 198);
-    EXPECT_EQ(far_row_at(100), 199);
-    EXPECT_EQ(far_row_at(101), 1);
-    EXPECT_EQ(far_row_at(199), 99);
+    const struct {
+        double scroll;
+        std::vector<std::pair<int, int>> rows; // screen row, layer row drawn there
+    } cases[] = {
+        {0.0, {{0, 0}, {99, 99}, {199, 199}}},
+        {100.0, {{100, 0}, {199, 99}, {0, 100}, {99, 199}}},
+        {100.5, {{0, 99}, {99, 198}, {100, 199}, {101, 1}, {199, 99}}},
+    };
+    for (const auto &c : cases) {
+        far_scroll = c.scroll;
+        draw_background(buffer, far, near);
+        for (auto [row, source] : c.rows)
+            EXPECT_EQ(far_row_at(row), source) << "offset " << c.scroll << ", row " << row;
+    }
 }
 
 TEST_F(Drawing, NearLayerIsMaskedOverTheFarLayer)

@@ -13,6 +13,7 @@ equivalent cannot change behaviour and are left out of the rates.
     tools/mutants/mutants.py --list          the catalogue's counts, nothing run
     tools/mutants/mutants.py --ref COMMIT    against an older commit's tests, for a before and
                                              after; mutants whose text it lacks are left out
+    tools/mutants/mutants.py --catalogue F   another catalogue, as fresh.txt beside this one
 """
 import argparse
 import collections
@@ -34,9 +35,12 @@ CATALOGUE = HERE / "catalogue.txt"
 # that need a display carry the e2e label as well and wait for the journeys.
 FAST_TIERS = ["unit", "hardening", "soak", "tools"]
 TEST_TIMEOUT_S = 120  # a mutant that hangs a blocking screen is killed by the timeout
-# The programs the fast tiers run; the journeys need the game itself as well.
-FAST_PROGRAMS = ["unit-tests", "hardening-tests", "soak", "save_loop", "level_checker", "pilot"]
-GAME_PROGRAMS = ["void-sentinel"]
+# The programs each tier runs, built only once the tiers before it have passed: most mutants
+# die in the unit tier, and need no other program linked. The journeys need the game as well.
+TIER_PROGRAMS = {"unit": ["unit-tests"], "hardening": ["hardening-tests", "soak", "save_loop"],
+                 "soak": ["soak"], "tools": ["level_checker", "pilot"]}
+FAST_PROGRAMS = [program for tier in FAST_TIERS for program in TIER_PROGRAMS[tier]]
+TIER_PROGRAMS["e2e"] = FAST_PROGRAMS + ["void-sentinel"]
 
 
 class Mutant:
@@ -124,20 +128,28 @@ def build(build_dir, jobs, targets=None):
     return code == 0, output
 
 
-def first_failure(build_dir, labels, exclude):
+def tier_failure(build_dir, label, exclude, jobs):
+    """The first failing test of a tier, or None when all pass. The unit tests run side by side."""
+    command = ["ctest", "-L", f"^{label}$", "--stop-on-failure", "--timeout",
+               str(TEST_TIMEOUT_S), "-j", str(jobs if label == "unit" else 1)]
+    if exclude:
+        command += ["-LE", exclude]
+    try:
+        code, output = run(command, build_dir, timeout=TEST_TIMEOUT_S * 4)
+    except subprocess.TimeoutExpired:
+        return f"{label}: timed out"
+    if code != 0:
+        failed = re.findall(r"\d+ - (\S+) \(", output)
+        return failed[0] if failed else f"{label}: ctest status {code}"
+    return None
+
+
+def first_failure(build_dir, labels, exclude, jobs):
     """The first failing test of the given tiers, or None when all pass."""
     for label in labels:
-        command = ["ctest", "-L", f"^{label}$", "--stop-on-failure", "--timeout",
-                   str(TEST_TIMEOUT_S)]
-        if exclude:
-            command += ["-LE", exclude]
-        try:
-            code, output = run(command, build_dir, timeout=TEST_TIMEOUT_S * 4)
-        except subprocess.TimeoutExpired:
-            return f"{label}: timed out"
-        if code != 0:
-            failed = re.findall(r"\d+ - (\S+) \(", output)
-            return failed[0] if failed else f"{label}: ctest status {code}"
+        failure = tier_failure(build_dir, label, exclude, jobs)
+        if failure:
+            return failure
     return None
 
 
@@ -161,16 +173,19 @@ def prepare(scratch, jobs, ref):
     return tree, build_dir
 
 
-def try_mutant(m, tree, build_dir, jobs, labels, exclude, targets):
+def try_mutant(m, tree, build_dir, jobs, labels, exclude):
     file = tree / m.path
     original = file.read_text()
     file.write_text(original.replace(m.text(m.original), m.text(m.replacement), 1))
     try:
-        ok, output = build(build_dir, jobs, targets)
-        if not ok:
-            return "stillborn", output[-2000:]
-        failure = first_failure(build_dir, labels, exclude)
-        return ("killed", failure) if failure else ("survived", "")
+        for label in labels:
+            ok, output = build(build_dir, jobs, TIER_PROGRAMS[label])
+            if not ok:
+                return "stillborn", output[-2000:]
+            failure = tier_failure(build_dir, label, exclude, jobs)
+            if failure:
+                return "killed", failure
+        return "survived", ""
     finally:
         file.write_text(original)
 
@@ -209,12 +224,14 @@ def main():
     parser.add_argument("--keep", action="store_true", help="keep the scratch clone")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     parser.add_argument("--ref", help="run against this commit's tree and tests instead")
+    parser.add_argument("--catalogue", type=pathlib.Path, default=CATALOGUE,
+                        help="the catalogue to run (default: catalogue.txt)")
     args = parser.parse_args()
 
-    mutants = read_catalogue(CATALOGUE)
+    mutants = read_catalogue(args.catalogue)
     problems = check_catalogue(mutants, SOURCE)
     if problems:
-        sys.exit("catalogue.txt does not fit the tree:\n  " + "\n  ".join(problems))
+        sys.exit(f"{args.catalogue.name} does not fit the tree:\n  " + "\n  ".join(problems))
     if args.only:
         mutants = [m for m in mutants if args.only in m.path or args.only in m.text(m.original)]
     folders = collections.Counter(m.folder for m in mutants)
@@ -231,7 +248,7 @@ def main():
             if missing:
                 print(f"{len(missing)} mutants left out: {args.ref} lacks their text")
             mutants = [m for m in mutants if id(m) not in missing]
-        baseline = first_failure(build_dir, FAST_TIERS, "e2e")
+        baseline = first_failure(build_dir, FAST_TIERS, "e2e", args.jobs)
         if baseline:
             sys.exit(f"the unchanged tree fails {baseline}: fix that first")
         stillborn = []
@@ -239,8 +256,7 @@ def main():
             if m.equivalent:
                 m.outcome = "equivalent"
                 continue
-            m.outcome, m.killer = try_mutant(m, tree, build_dir, args.jobs, FAST_TIERS, "e2e",
-                                             FAST_PROGRAMS)
+            m.outcome, m.killer = try_mutant(m, tree, build_dir, args.jobs, FAST_TIERS, "e2e")
             if m.outcome == "stillborn":
                 stillborn.append(m)
             print(f"{m.outcome:>9}  {m.describe()}" + (f"  [{m.killer}]" if m.outcome == "killed"
@@ -254,8 +270,7 @@ def main():
         if args.journeys and survivors:
             print("\nthe journeys on the survivors", flush=True)
             for m in survivors:
-                m.outcome, m.killer = try_mutant(m, tree, build_dir, args.jobs, ["e2e"], "",
-                                                 FAST_PROGRAMS + GAME_PROGRAMS)
+                m.outcome, m.killer = try_mutant(m, tree, build_dir, args.jobs, ["e2e"], "")
                 print(f"{m.outcome:>9}  {m.describe()}" + (f"  [{m.killer}]"
                                                           if m.outcome == "killed" else ""),
                       flush=True)

@@ -1,0 +1,87 @@
+# The game's releases, read from debian/changelog, its one list of them: the newest release's
+# version and date for the manual page, the release list of the software centres' description
+# and the NEWS a player reads.
+#
+# Sets VS_RELEASE_VERSION, VS_RELEASE_DATE (YYYY-MM-DD), VS_RELEASES_XML and VS_NEWS.
+
+set(VS_CHANGELOG ${CMAKE_SOURCE_DIR}/debian/changelog)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${VS_CHANGELOG})
+file(READ ${VS_CHANGELOG} changelog)
+# CMake lists are separated by ";": keep the changelog's own out of the way while splitting.
+string(ASCII 31 unit_separator)
+string(REPLACE ";" "${unit_separator}" changelog "${changelog}")
+string(REPLACE "\n" ";" changelog_lines "${changelog}")
+
+set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+
+# Text from the changelog as XML character data.
+function(xml_text out text)
+  string(REPLACE "&" "&amp;" text "${text}")
+  string(REPLACE "<" "&lt;" text "${text}")
+  string(REPLACE ">" "&gt;" text "${text}")
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+# Closes the item being gathered: one <li> of the release and one "  * " paragraph of NEWS.
+macro(close_item)
+  if(NOT item STREQUAL "")
+    xml_text(item_xml "${item}")
+    string(APPEND release_items "          <li>${item_xml}</li>\n")
+    string(APPEND release_news "  * ${item_news}\n")
+  endif()
+  set(item "")
+  set(item_news "")
+endmacro()
+
+set(VS_RELEASES_XML "")
+set(VS_NEWS "")
+set(VS_RELEASE_VERSION "")
+foreach(line IN LISTS changelog_lines)
+  if(line MATCHES "^void-sentinel \\(([^)]+)\\) ")
+    set(version ${CMAKE_MATCH_1})
+    set(item "")
+    set(item_news "")
+    set(release_items "")
+    set(release_news "")
+  elseif(line MATCHES "^  \\* (.*)$")
+    close_item()
+    set(item "${CMAKE_MATCH_1}")
+    set(item_news "${CMAKE_MATCH_1}")
+  elseif(line MATCHES "^    +(.*)$")
+    string(APPEND item " ${CMAKE_MATCH_1}")
+    string(APPEND item_news "\n    ${CMAKE_MATCH_1}")
+  elseif(line MATCHES "^ -- .*  [A-Z][a-z][a-z], ([0-9][0-9]?) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9]) ")
+    close_item()
+    list(FIND months ${CMAKE_MATCH_2} month)
+    if(month LESS 0)
+      message(FATAL_ERROR "${VS_CHANGELOG}: no month called ${CMAKE_MATCH_2}")
+    endif()
+    math(EXPR month "${month} + 1" OUTPUT_FORMAT DECIMAL)
+    set(day ${CMAKE_MATCH_1})
+    string(LENGTH "${day}" day_digits)
+    if(day_digits EQUAL 1)
+      set(day 0${day})
+    endif()
+    if(month LESS 10)
+      set(month 0${month})
+    endif()
+    set(date ${CMAKE_MATCH_3}-${month}-${day})
+    if(VS_RELEASE_VERSION STREQUAL "")
+      set(VS_RELEASE_VERSION ${version})
+      set(VS_RELEASE_DATE ${date})
+    endif()
+    string(APPEND VS_RELEASES_XML "    <release version=\"${version}\" date=\"${date}\">\n"
+      "      <description>\n        <ul>\n${release_items}        </ul>\n"
+      "      </description>\n    </release>\n")
+    string(APPEND VS_NEWS "Void Sentinel ${version}, ${date}\n\n${release_news}\n")
+  endif()
+endforeach()
+
+if(VS_RELEASE_VERSION STREQUAL "")
+  message(FATAL_ERROR "${VS_CHANGELOG} holds no release")
+endif()
+foreach(text VS_RELEASES_XML VS_NEWS)
+  string(REPLACE "${unit_separator}" ";" ${text} "${${text}}")
+endforeach()
+string(STRIP "${VS_RELEASES_XML}" VS_RELEASES_XML)
+string(STRIP "${VS_NEWS}" VS_NEWS)
