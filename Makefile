@@ -42,9 +42,10 @@ bench: deps-test build
 	$(BUILD)/bench/void-sentinel-bench
 	python3 bench/startup.py $(BUILD)/run
 
-# The campaign's difficulty, level by level, as the autopilot plays it; also redraws its plot.
+# The campaign's difficulty, level by level, as the family of autopilot players finds it,
+# held to the campaign's rules; also redraws its plot.
 curve: deps-test build
-	nice $(BUILD)/tools/pilot --svg docs/levels-curve.svg $(BUILD)/run
+	nice $(BUILD)/tools/pilot --check --svg docs/levels-curve.svg $(BUILD)/run
 
 # Plants each catalogued bug in a scratch clone of the committed tree and asks the fast tests,
 # then the journeys on what survives them: the kill rate per folder and the survivors.

@@ -1,18 +1,16 @@
 // The level checker: reads the level chain with the game's rules and shows how each level plays.
+#include "headless.h"
 #include "level_chain.h"
 
-#include "frame/datafiles.h"
 #include "frame/entries.h"
 #include "frame/state.h"
 #include "levels/levels.h"
 
 #include <allegro.h>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <unistd.h>
 
 static const int EXIT_FAULT = 1; // a file the game would refuse, a broken chain or campaign
 static const int EXIT_USAGE = 2;
@@ -182,40 +180,22 @@ static int report_chain(const Options &options, DATAFILE *sounds)
 int main(int argc, char **argv)
 {
     Options options = parse_options(argc, argv);
-    install_allegro(SYSTEM_NONE, &errno, atexit);
-    set_color_depth(16); // datafile pictures load as the game has them
-    install_sound(DIGI_NONE, MIDI_NONE, nullptr);
-    if (chdir(game_folder(options.folder).c_str()) != 0) {
-        std::fprintf(stderr, "level_checker: cannot enter %s: %s\n", options.folder,
-                     std::strerror(errno));
+    // Level names are relative to the game's folder, as when the game runs.
+    bool counted = options.sprite_count > 0;
+    GameResources game;
+    if (!start_headless("level_checker", game_folder(options.folder).c_str(),
+                        counted ? Datafiles::None : Datafiles::Play, game)) {
+        if (!counted)
+            std::fprintf(stderr, "level_checker: give --sprites N to check without the datafiles\n");
         return EXIT_FAULT;
     }
-
-    // Level names are relative to the game's folder, as when the game runs.
-    DATAFILE *sprites = nullptr;
-    DATAFILE *sounds;
-    bool loaded_sounds = options.sprite_count <= 0;
-    if (!loaded_sounds) {
+    if (counted)
         sprite_entries = options.sprite_count;
-        sounds = silent_sounds();
-    } else {
-        for (const char *file_name : {SPRITES_CATALOGUE.file_name, SOUNDS_CATALOGUE.file_name})
-            if (!exists(file_name)) {
-                std::printf("level_checker: %s has no %s; build the datafiles, or give "
-                            "--sprites N to check without them\n", options.folder, file_name);
-                return EXIT_FAULT;
-            }
-        sprites = load_game_datafile(SPRITES_CATALOGUE);
-        sprite_entries = count_pictures(sprites);
-        sounds = load_game_datafile(SOUNDS_CATALOGUE);
-    }
+    DATAFILE *sounds = counted ? silent_sounds() : game.sounds;
     int status = report_chain(options, sounds);
-    if (sprites)
-        unload_datafile(sprites);
-    if (loaded_sounds)
-        unload_datafile(sounds);
-    else
+    if (counted)
         for (int i = 0; i < SOUNDS_COUNT; i++)
             destroy_sample(static_cast<SAMPLE *>(sounds[i].dat));
+    stop_headless(game);
     return status;
 }

@@ -20,16 +20,16 @@ from pathlib import Path
 LEVELS_DIR = Path(__file__).resolve().parent.parent / "data" / "levels"
 MAX_ENEMIES = 200
 
-# One picture per kind of flight, so that a player learns to read them:
-# scouts dive slowly and run along the top, hooks dive and climb back,
-# drifters swing across the screen while sinking, raiders are the fast divers
-# and runners, hunters swing fast.
+# One picture per kind of flight, so that a player reads an enemy's path from
+# its look: scouts dive slowly and run along the top, raiders run the same way
+# twice as fast, hooks (slow or fast) dive, climb back and drop in the middle,
+# drifters swing across the screen while sinking, hunters swing fast.
 SCOUT, HOOK, DRIFTER, RAIDER, HUNTER = range(5)
 PICTURE_OF_PATTERN = {
     5: SCOUT, 7: SCOUT,
-    9: HOOK, 11: HOOK,
+    6: RAIDER, 8: RAIDER,
+    9: HOOK, 11: HOOK, 10: HOOK, 12: HOOK,
     1: DRIFTER, 3: DRIFTER,
-    6: RAIDER, 8: RAIDER, 10: RAIDER, 12: RAIDER,
     2: HUNTER, 4: HUNTER,
 }
 
@@ -137,53 +137,56 @@ CAMPAIGN = [
     # 2: slow hooks, which drop in the middle of the screen.
     level(38,
           line(9, 3, 40), line(11, 3, 40), line(5, 3, 36), pincer(9, 11, 3, 44), line(7, 3, 36),
-          pincer(5, 7, 3, 40), pincer(9, 11, 4, 40), pincer(5, 7, 3, 36)),
+          pincer(5, 7, 3, 40), pincer(9, 11, 3, 44), pincer(5, 7, 3, 36)),
     # 3: raiders, fast along the top and down the sides; at the end the first
     # hunter, swinging fast from side to side.
-    level(34,
-          line(6, 3, 34), line(8, 3, 34), pincer(9, 11, 3, 36), pincer(6, 8, 3, 34),
-          pincer(5, 7, 3, 36), pincer(9, 11, 3, 32), pincer(6, 8, 3, 30), pincer(5, 7, 3, 30),
-          HUNTER_LEFT, pincer(9, 11, 2, 30)),
+    level(36,
+          line(6, 3, 36), line(8, 3, 36), pincer(9, 11, 3, 38), pincer(6, 8, 3, 36),
+          pincer(5, 7, 3, 38), pincer(9, 11, 3, 34), pincer(6, 8, 3, 32), pincer(5, 7, 3, 32),
+          HUNTER_LEFT, pincer(9, 11, 2, 32)),
     # 4: fast hooks, and a hunter from the right.
-    level(32,
-          line(10, 3, 34), line(12, 3, 34), *round_of(3, 32), HUNTER_RIGHT, *round_of(3, 30)),
+    level(34,
+          pincer(10, 12, 3, 36), pincer(9, 11, 3, 34), *round_of(3, 34)[1:],
+          after(90, HUNTER_RIGHT), after(150, pincer(9, 11, 3, 32)), *round_of(3, 32)[1:]),
     # 5: drifters, sinking slowly: shoot them before they come down.
     level(32,
           *round_of(3, 32, hooks=False), DRIFTER_LEFT, *round_of(3, 30), HUNTER_RIGHT,
           *round_of(3, 30, runners=False), DRIFTER_RIGHT, *round_of(3, 28, hooks=False)),
     # 6: hunters from both sides, one at a time.
-    level(30,
-          *round_of(3, 30, hooks=False), HUNTER_LEFT, *round_of(3, 30), HUNTER_RIGHT,
-          *round_of(3, 28, runners=False), DRIFTER_LEFT, *round_of(3, 28)),
+    level(32,
+          *round_of(3, 32, hooks=False), HUNTER_LEFT, *round_of(3, 32), HUNTER_RIGHT,
+          *round_of(3, 30, runners=False), DRIFTER_LEFT, *round_of(3, 30)),
     # 7: more of them.
-    level(30,
-          *round_of(3, 28, hooks=False), HUNTER_RIGHT, *round_of(3, 28), HUNTER_LEFT,
-          *round_of(3, 28, runners=False), DRIFTER_RIGHT, *round_of(3, 26), HUNTER_RIGHT,
-          *round_of(2, 26, hooks=False), HUNTER_LEFT),
+    level(32,
+          *round_of(3, 32, hooks=False), HUNTER_RIGHT, *round_of(3, 32),
+          *round_of(3, 32, runners=False), DRIFTER_RIGHT, *round_of(3, 30), HUNTER_LEFT,
+          *round_of(2, 30, hooks=False)),
     # 8: the first pincer of hunters, a single pair on a quiet screen.
-    level(28,
-          *round_of(3, 28, hooks=False), HUNTER_LEFT, *round_of(3, 28), HUNTER_PINCER,
-          after(60, DRIFTER_RIGHT), after(200, pincer(10, 12, 3, 26)),
-          *round_of(3, 26, runners=False), DRIFTER_LEFT, *round_of(3, 26)),
+    level(30,
+          *round_of(3, 30, hooks=False), HUNTER_LEFT, *round_of(3, 30), HUNTER_PINCER,
+          after(60, DRIFTER_RIGHT), after(200, pincer(10, 12, 3, 28)),
+          *round_of(3, 28, runners=False), DRIFTER_LEFT, *round_of(3, 28)),
     # 9: pincers now and then among everything else.
-    level(28,
-          *round_of(3, 26, hooks=False), HUNTER_PINCER, *round_of(3, 26), DRIFTER_RIGHT,
-          HUNTER_LEFT, *round_of(3, 26, runners=False), HUNTER_PINCER, *round_of(3, 24)),
+    level(30,
+          *round_of(3, 28, hooks=False), HUNTER_PINCER, *round_of(3, 28), DRIFTER_RIGHT,
+          *round_of(3, 28, runners=False), HUNTER_PINCER, *round_of(3, 26)),
     # 10: more pincers, denser streams.
-    level(26,
-          *round_of(3, 24, hooks=False), HUNTER_PINCER, *round_of(3, 24), HUNTER_PINCER,
-          *round_of(3, 24, runners=False), HUNTER_RIGHT, *round_of(2, 24, runners=False), DRIFTER_LEFT, *round_of(3, 22), HUNTER_PINCER,
-          *round_of(2, 22, runners=False)),
+    level(28,
+          *round_of(3, 26, hooks=False), HUNTER_LEFT, *round_of(3, 26), HUNTER_PINCER,
+          *round_of(3, 26, runners=False), *round_of(2, 26, hooks=False), DRIFTER_RIGHT,
+          *round_of(3, 24), HUNTER_PINCER,
+          *round_of(2, 24, runners=False)),
     # 11: everything, faster.
-    level(24,
-          *round_of(4, 22, hooks=False), HUNTER_PINCER, *round_of(3, 22), HUNTER_PINCER,
-          *round_of(3, 22, runners=False), DRIFTER_RIGHT, *round_of(3, 20), HUNTER_PINCER,
-          *round_of(3, 20, runners=False)),
+    level(26,
+          *round_of(4, 24, hooks=False), HUNTER_PINCER, *round_of(3, 24), HUNTER_PINCER,
+          *round_of(3, 24, runners=False), HUNTER_RIGHT, *round_of(3, 22), HUNTER_PINCER,
+          *round_of(3, 22, runners=False)),
     # 12: the last stand; then the campaign starts over from level 1.
-    level(22,
-          *round_of(4, 20, hooks=False), HUNTER_PINCER, *round_of(4, 20), HUNTER_PINCER,
-          *round_of(3, 20, runners=False), HUNTER_PINCER, *round_of(3, 18), DRIFTER_LEFT,
-          *round_of(3, 18, hooks=False), HUNTER_PINCER, *round_of(3, 18, runners=False)),
+    level(24,
+          *round_of(4, 24, hooks=False), HUNTER_PINCER, *round_of(3, 22), HUNTER_PINCER,
+          *round_of(3, 22, runners=False), DRIFTER_LEFT, *round_of(3, 22), HUNTER_PINCER,
+          after(90, pincer(6, 8, 3, 22)), pincer(5, 7, 3, 22), HUNTER_PINCER,
+          *round_of(3, 22, runners=False)),
 ]
 
 

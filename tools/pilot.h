@@ -55,15 +55,40 @@ struct Keys {
     bool left = false, right = false, fire = false, shield = false;
 };
 
-enum class Profile { Casual, Strong };
+enum class Shopping { Never, Shields, Everything };
 
-// A player of one profile over one level attempt: it is told of every tick
-// played and decides the keys of the next one.
+// What sets one player of the family apart; every player runs the same decision loop.
+struct Traits {
+    const char *name;
+    const char *summary;         // a line for its table
+    double reaction_ms;          // mean reaction time; each decision draws its own
+    int decide_min, decide_max;  // ticks from one decision on the keys to the next
+    int retarget_min, retarget_max; // ticks from one choice of target to the next
+    int aim_error;               // pixels either side of where it means to stand
+    double shot_notice_y;        // enemy shots are noticed only below this line
+    bool knows_paths;            // forecasts enemies along their paths; else in straight lines
+    double speed_error;          // its judgement of an enemy's speed is off by about this share
+    int plan_ticks;              // how far ahead it keeps a way out open
+    double margin;               // pixels it keeps from danger
+    double target_lowest_y;      // targets only enemies above this line...
+    double chase_range;          // ...and within this distance of the ship
+    bool leads;                  // aims where a bullet will meet an enemy, not where it is
+    bool spares_bullets;         // fires only bullets that will hit
+    double panic;                // chance that a decision under threat runs anywhere
+    bool shields;                // raises the shield when no way out is left
+    Shopping shopping;
+};
+
+// The family of players, casual first and strong second.
+const std::vector<Traits> &player_family();
+
+// A player over the campaign: it is told of every tick played and decides
+// the keys of the next one.
 class Player {
 public:
-    explicit Player(Profile profile) : profile(profile) {}
+    explicit Player(const Traits &traits) : traits(traits) {}
 
-    // Its own choices (targets, aim) follow this seed from now on.
+    // Its own choices (reaction times, targets, aim) follow this seed from now on.
     void reseed(unsigned seed) { random.seed(seed); }
 
     // A new attempt at the level just loaded.
@@ -72,25 +97,35 @@ public:
     void watch(long t);
     // The keys for tick t + 1.
     Keys decide(long t);
-    // Buys upgrades between levels with the banked points (the strong player only).
+    // Buys upgrades between levels with the banked points, as its traits say.
     int go_shopping();
 
 private:
-    // What a casual player has seen: the enemies and shots of one tick.
+    // What it saw after one tick: every enemy and the shots in flight.
     struct Sight {
-        std::vector<int> on_screen;   // enemies on the screen, by number
-        std::vector<Point> enemies;   // every enemy's position, by number
+        long tick = -1;
+        std::vector<Point> enemies;  // by number
+        std::vector<char> on_screen; // by number
+        std::vector<int> present;    // the numbers of those on the screen
         std::vector<Point> shots;
     };
 
-    Keys decide_casual(long t);
-    Keys decide_strong(long t);
+    bool forecast(int i, long when, Point &at, double doubt = 0.0) const;
+    void choose_target(long t);
+    void choose_way(long t, int next_decision);
+    bool fire_hits(long t, int place) const;
     int between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); }
 
-    Profile profile;
+    const Traits &traits;
     std::mt19937 random;
     const Foresight *foresight = nullptr;
-    std::vector<Sight> seen; // a ring of the last ticks' sights
-    int retarget_in = 0;     // casual: ticks until it picks a new target
-    double aim_x = 160.0;    // where the ship heads for
+    std::vector<Sight> seen;     // a ring of the last ticks' sights
+    long looked = -1;            // the tick of the sight the current decision is made on
+    std::vector<double> speed;   // how fast it believes each enemy flies, against the truth
+    std::vector<long> falls;     // when its own bullets will bring each enemy down, or -1
+    long decide_at = 0;          // the tick of its next decision
+    int retarget_in = 0;
+    double aim_x = 160.0;        // where it means to stand
+    int heading_for = 0;         // the ship place it is moving to
+    bool raise_shield = false;
 };

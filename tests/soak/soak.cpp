@@ -8,9 +8,8 @@
 // game over would open the name box, which needs a real keyboard, so a life is added
 // whenever the last one is lost.
 #include "invariants.h"
+#include "headless.h"
 
-#include "frame/datafiles.h"
-#include "frame/entries.h"
 #include "frame/loop.h"
 #include "frame/state.h"
 #include "frontend/frontend.h"
@@ -19,14 +18,12 @@
 
 #include <allegro.h>
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <random>
 #include <set>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
@@ -41,7 +38,6 @@ const int PILED_TICKS_MAX = 4;      // a frame now and then runs several ticks, 
 const int PILED_TICKS_ONE_IN = 50;
 const int ITEMS_PER_SHOP_MAX = 3;
 const int INTRO_TINT_OPACITY = 100; // the black tint the intro leaves for lit drawing
-const int DATAFILE_COUNT = 4;       // sprites, backgrounds, sounds, music
 const int EXIT_BROKEN = 1;
 const int EXIT_USAGE = 2;
 
@@ -192,27 +188,9 @@ void run_one_frame(const GameResources &game, RandomPlayer &player, const Option
 int main(int argc, char **argv)
 {
     Options options = parse_options(argc, argv);
-    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
-        return EXIT_USAGE;
-    set_color_depth(16);
-    install_sound(DIGI_NONE, MIDI_NONE, nullptr);
-    if (chdir(options.run_dir) != 0) {
-        std::fprintf(stderr, "soak: cannot enter %s: %s\n", options.run_dir, std::strerror(errno));
-        return EXIT_USAGE;
-    }
-
     GameResources game;
-    game.buffer = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
-    DATAFILE **const slots[] = {&game.sprites, &game.backgrounds, &game.sounds, &game.music};
-    const Catalogue *const catalogues[] = {&SPRITES_CATALOGUE, &BACKGROUNDS_CATALOGUE,
-                                           &SOUNDS_CATALOGUE, &MUSIC_CATALOGUE};
-    for (int i = 0; i < DATAFILE_COUNT; i++)
-        *slots[i] = load_game_datafile(*catalogues[i]);
-    sprite_entries = count_pictures(game.sprites);
-    prepare_play_pictures(game.sprites,
-                          static_cast<BITMAP *>(game.backgrounds[BG_NEAR_LAYER].dat));
-    BITMAP *memory_screen = create_bitmap(SCREEN_WIDTH, SCREEN_HEIGHT);
-    screen = memory_screen;
+    if (!start_headless("soak", options.run_dir, Datafiles::All, game))
+        return EXIT_USAGE;
 
     // The intro runs before any play and leaves its black tint for the fading explosions.
     set_trans_blender(0, 0, 0, INTRO_TINT_OPACITY);
@@ -231,12 +209,7 @@ int main(int argc, char **argv)
                 tally.levels_played.size(), tally.deaths, tally.hits_ignored, tally.purchases,
                 tally.most_enemies_active, total_points);
 
-    screen = nullptr;
-    destroy_bitmap(memory_screen);
-    release_play_pictures();
-    destroy_bitmap(game.buffer);
-    for (DATAFILE **slot : slots)
-        unload_datafile(*slot);
+    stop_headless(game);
 
     if (options.ticks >= CAMPAIGN_TICKS &&
         static_cast<int>(tally.levels_played.size()) < CAMPAIGN_LEVELS) {
