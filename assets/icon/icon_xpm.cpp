@@ -71,7 +71,7 @@ int main(int argc, char **argv)
 
     std::ofstream out(argv[2]);
     out << "// The game's icon as XPM rows, written at build from its SVG by icon_xpm.\n"
-        << "extern const char *const game_icon_xpm[];\n"
+        << "#include \"frame/window_icon.h\"\n\n"
         << "const char *const game_icon_xpm[] = {\n"
         << "    \"" << image.width << ' ' << image.height << ' ' << colours.size() << ' '
         << letters << "\",\n";

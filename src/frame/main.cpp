@@ -6,6 +6,7 @@
 #include "frame/patches.h"
 #include "frame/signals.h"
 #include "frame/state.h"
+#include "frame/window_icon.h"
 #include "play/play.h"
 
 #include <allegro.h>
@@ -18,10 +19,6 @@ static const char GAME_TITLE[] = "Void Sentinel";
 static const int TICKS_PER_SECOND = 60;
 // The window's class, which desktops match with the menu entry's StartupWMClass.
 static const char WINDOW_CLASS[] = "void-sentinel";
-
-// The game's icon as XPM rows, drawn at build from its SVG; Allegro's own variable takes it.
-extern const char *const game_icon_xpm[];
-extern "C" void *allegro_icon;
 
 // Why Allegro could not start: its own words, or else which display it could not open.
 static std::string start_problem()
